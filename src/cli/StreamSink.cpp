@@ -1,0 +1,96 @@
+#include "cli/StreamSink.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace trovik {
+
+namespace {
+
+// 0x80..0x9F of code page 1252; the five unassigned bytes keep their C1 code.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+void AppendCp1252AsUtf8(std::string& out, unsigned char c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+    return;
+  }
+  const unsigned code = c < 0xA0 ? kCp1252High[c - 0x80] : c;
+  if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+void StreamSink::Put(std::string_view text) {
+  if (!utf8_) {
+    buffer_.append(text);
+  } else {
+    size_t i = 0;
+    while (i < text.size()) {
+      // Runs of plain ASCII (nearly all report text) are copied whole.
+      size_t j = i;
+      while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80) ++j;
+      buffer_.append(text.data() + i, j - i);
+      if (j < text.size()) AppendCp1252AsUtf8(buffer_, static_cast<unsigned char>(text[j++]));
+      i = j;
+    }
+  }
+  if (buffer_.size() >= kBufferSize) Flush();
+}
+
+void StreamSink::SetRed(bool red) {
+  if (red == red_) return;
+  buffer_ += red ? "\x1b[31m" : "\x1b[0m";
+  red_ = red;
+}
+
+void StreamSink::Write(std::string_view text, bool red) {
+  if (!color_) {
+    Put(text);
+    return;
+  }
+  // Line breaks stay uncoloured so a terminal never carries red into the
+  // next line.
+  while (!text.empty()) {
+    size_t nl = text.find('\n');
+    std::string_view part = text.substr(0, nl);
+    if (!part.empty()) {
+      SetRed(red);
+      Put(part);
+    }
+    if (nl == std::string_view::npos) break;
+    SetRed(false);
+    Put("\n");
+    text.remove_prefix(nl + 1);
+  }
+}
+
+bool StreamSink::Flush() {
+  SetRed(false);
+  size_t done = 0;
+  while (done < buffer_.size() && error_ == 0) {
+    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  buffer_.clear();
+  return error_ == 0;
+}
+
+}  // namespace trovik

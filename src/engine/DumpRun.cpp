@@ -1,0 +1,120 @@
+#include "engine/DumpRun.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/GeneralFormats.h"
+
+namespace trovik {
+
+namespace {
+
+// Edit mode: which structures have an editor, how large one item is, and
+// whether the editor runs once per Count item.
+struct EditStep {
+  DumpType type;
+  size_t size;
+  bool perItem;
+  bool dumpAfterCancel;
+};
+
+constexpr std::array<EditStep, 4> kEditSteps{{
+    {DumpType::FatBpb, 62, false, false},
+    {DumpType::GptHeader, 512, false, true},
+    {DumpType::GptEntry, 128, true, true},
+    {DumpType::Mbr, 16, true, true},
+}};
+
+bool CallEditor(DumpContext& ctx, uint8_t* data, int index) {
+  switch (ctx.type) {
+    case DumpType::FatBpb:
+      return ctx.host.EditBpb(data);
+    case DumpType::GptHeader:
+      return ctx.host.EditGptHeader(data, ctx.start, ctx.file);
+    case DumpType::GptEntry:
+      return ctx.host.EditGptEntry(data, index);
+    case DumpType::Mbr:
+      return ctx.host.EditMbrEntry(data, index);
+    default:
+      return false;
+  }
+}
+
+// Shows the editor for each item and writes back what was confirmed.
+// Returns false when the listing is to be skipped.
+bool RunEditStep(DumpContext& ctx) {
+  for (const auto& step : kEditSteps) {
+    if (step.type != ctx.type) continue;
+    std::vector<uint8_t> data(step.size);
+    const int items = step.perItem ? ctx.count : 1;
+    bool anyConfirmed = false;
+    for (int index = 0; index < items; ++index) {
+      const uint64_t offset = uint64_t{ctx.start} + uint64_t{step.size} * static_cast<uint64_t>(index);
+      ctx.ReadAt(offset, data.data(), data.size());
+      if (CallEditor(ctx, data.data(), index)) {
+        ctx.WriteAt(offset, data.data(), data.size());
+        anyConfirmed = true;
+      }
+    }
+    ctx.Seek(ctx.start);
+    return anyConfirmed || step.dumpAfterCancel;
+  }
+  return true;
+}
+
+std::string UnavailableMessage(DumpType type) {
+  const DumpTypeInfo* info = FindDumpType(static_cast<int>(type));
+  std::string name = info ? std::string(info->caption) + " (" + std::string(info->name) + ")" : "This type";
+  return name + " is not available in this build.";
+}
+
+}  // namespace
+
+Decoder FindDecoder(DumpType type) {
+  switch (type) {
+    case DumpType::DosDebug:
+      return DumpDosDebug;
+    case DumpType::Assembly:
+      return DumpAssembly;
+    case DumpType::C:
+      return DumpC;
+    case DumpType::Basic:
+      return DumpBasic;
+    case DumpType::AsciiText:
+      return DumpAsciiText;
+    case DumpType::Pascal:
+      return DumpPascal;
+    default:
+      return nullptr;
+  }
+}
+
+RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink, RunHost& host) {
+  Report report(sink, &host);
+  RunStatus status = RunStatus::Done;
+  try {
+    const uint64_t size = file.Size();
+    DumpContext ctx(file, report, host, request, FixRange(request, size), size);
+    if (!FindDumpType(request.dumpType)) {
+      host.ShowMessage(kUnknownTypeText);
+    } else if (Decoder decoder = FindDecoder(ctx.type); !decoder) {
+      host.ShowMessage(UnavailableMessage(ctx.type));
+      status = RunStatus::Unavailable;
+    } else if (!ctx.editMode || RunEditStep(ctx)) {
+      if (decoder(ctx) == DumpEnd::Abort) {
+        report.AppendText(kAbortText);
+        status = RunStatus::Aborted;
+      }
+    }
+  } catch (const FileError& error) {
+    report.Finish();
+    host.ShowMessage(error.what());
+    return RunStatus::FileFailed;
+  }
+  report.Finish();
+  return status;
+}
+
+}  // namespace trovik

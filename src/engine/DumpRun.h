@@ -1,0 +1,28 @@
+// One dump run: range fixing, dispatch on the dump type, edit mode and the
+// endings. The front end has already chosen and opened the file and
+// collected the request.
+#pragma once
+
+#include <string>
+
+#include "engine/DumpContext.h"
+
+namespace trovik {
+
+enum class RunStatus {
+  Done,         // normal ending
+  Aborted,      // abort ending ("\nUser Abort...")
+  FileFailed,   // a read or write failed; the message was shown
+  Unavailable,  // the type's decoder is not part of this build; the message was shown
+};
+
+inline constexpr const char* kAbortText = "\nUser Abort...";
+inline constexpr const char* kUnknownTypeText = "An Unknown type was specified";
+
+RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink, RunHost& host);
+
+// The decoder of a type, or nullptr when this build has none for it (the
+// general formats and every structure family register here).
+Decoder FindDecoder(DumpType type);
+
+}  // namespace trovik

@@ -1,0 +1,138 @@
+#include "engine/Report.h"
+
+#include <cstdarg>
+#include <ctime>
+
+#include "engine/ByteOrder.h"
+#include "engine/RunHost.h"
+#include "engine/TextFormat.h"
+
+namespace trovik {
+
+void Report::Printf(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  AppendFormatV(pending_, fmt, args);
+  va_end(args);
+}
+
+void Report::Emit(std::string_view text, bool red) {
+  if (text.empty()) return;
+  if (hasHeld_) sink_.Write(std::string_view(&held_, 1), heldRed_);
+  if (text.size() > 1) sink_.Write(text.substr(0, text.size() - 1), red);
+  held_ = text.back();
+  heldRed_ = red;
+  hasHeld_ = true;
+}
+
+void Report::AppendText(std::string_view text) { Emit(text, false); }
+
+void Report::AppendPending() {
+  Emit(pending_, false);
+  pending_.clear();
+}
+
+void Report::AnnotateLine(bool red, std::string_view annotation) {
+  Emit(pending_, false);
+  pending_.clear();
+  // The annotation takes the place of the last character written.
+  if (hasHeld_)
+    hasHeld_ = false;
+  else
+    sink_.EraseBeforeInsertion();
+  std::string line(annotation);
+  line += '\n';
+  Emit(line, red);
+}
+
+void Report::FormatHexField(bool red, std::string_view label, uint64_t value, int digits) {
+  std::string text(label);
+  AppendFormat(text, ": 0x%0*X", digits, static_cast<uint32_t>(value));
+  AnnotateLine(red, text);
+}
+
+bool Report::HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, bool collapse) {
+  if (collapse) {
+    bool allZero = true;
+    for (int32_t i = 0; i < length && allZero; ++i) allZero = bytes[i] == 0;
+    if (length < 1 || allZero) {
+      pending_ += "                           All Zeros...\n";
+      return false;
+    }
+  }
+  int32_t i = 0;
+  while (i < length) {
+    const uint32_t address = base + static_cast<uint32_t>(i);
+    AppendFormat(pending_, "   0x%08X  ", address);
+    std::string chars = "    ";
+    const int k = static_cast<int>(address & 15);
+    pending_.append(3 * static_cast<size_t>(k), ' ');
+    for (int c = k; c < 16; ++c) {
+      const int32_t j = i + (c - k);
+      if (j >= length) {
+        pending_.append(3 * static_cast<size_t>(16 - c), ' ');
+        break;
+      }
+      const char separator = (c == 7 && j + 1 < length) ? '-' : ' ';
+      AppendFormat(pending_, "%02X%c", bytes[j], separator);
+      chars += static_cast<char>(PrintableChar(bytes[j]));
+    }
+    pending_.append(static_cast<size_t>(k), ' ');
+    pending_ += chars;
+    pending_ += '\n';
+    i += 16 - k;
+    if (AbortRequested()) return true;
+  }
+  return false;
+}
+
+bool Report::AbortRequested() { return host_ && host_->AbortRequested(); }
+
+void Report::Finish() {
+  if (hasHeld_) sink_.Write(std::string_view(&held_, 1), heldRed_);
+  hasHeld_ = false;
+}
+
+uint8_t PrintableChar(uint8_t c) { return (c >= 0x20 && c <= 0x7E) ? c : 0xB7; }
+
+bool IsPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
+
+uint32_t RotateAddChecksum(const uint8_t* bytes, uint32_t size) {
+  const uint32_t n = size / 4;
+  if (n < 2) return 0;
+  uint32_t sum = 0;
+  for (uint32_t i = 1; i < n; ++i) sum = ((sum >> 1) | (sum << 31)) + Le32(bytes + 4 * i);
+  return sum;
+}
+
+void Ucs2BeToAscii(char* dest, const uint8_t* source, int n) {
+  int i = 0;
+  for (; i < n; ++i) dest[i] = static_cast<char>(source[2 * i + 1]);
+  dest[i > 0 ? i : 0] = 0;
+}
+
+const char* const MonthNames[13] = {"",       "January", "February", "March",     "April",   "May",      "June",
+                                    "July",   "August",  "September", "October", "November", "December"};
+const char* const DayNames[8] = {"", "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+namespace {
+
+std::string FormatLocalTime(int64_t seconds) {
+  const time_t t = static_cast<time_t>(seconds);
+  struct tm local {};
+  if (!localtime_r(&t, &local)) return "time_val exceeds limit";
+  return Format("%s %02i %s %04i  %02i:%02i:%02i", DayNames[local.tm_wday + 1], local.tm_mday,
+                MonthNames[local.tm_mon + 1], local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+}  // namespace
+
+std::string FormatTimestamp(uint64_t microseconds) {
+  const uint64_t seconds = microseconds / 1000000;
+  if (seconds > 6307200000ULL) return "time_val exceeds limit";
+  return FormatLocalTime(static_cast<int64_t>(seconds));
+}
+
+std::string FormatTimestampSeconds(uint32_t seconds) { return FormatLocalTime(seconds); }
+
+}  // namespace trovik

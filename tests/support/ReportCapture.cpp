@@ -1,0 +1,86 @@
+#include "support/ReportCapture.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace trovik::test {
+
+void CaptureSink::Write(std::string_view text, bool red) {
+  text_.append(text);
+  red_.insert(red_.end(), text.size(), red);
+}
+
+void CaptureSink::EraseBeforeInsertion() {
+  if (!text_.empty()) {
+    text_.pop_back();
+    red_.pop_back();
+  }
+}
+
+std::string CaptureSink::Marked() const {
+  std::string out;
+  bool inRed = false;
+  for (size_t i = 0; i < text_.size(); ++i) {
+    if (red_[i] != inRed) {
+      out += red_[i] ? "[[" : "]]";
+      inRed = red_[i];
+    }
+    out += text_[i];
+  }
+  if (inRed) out += "]]";
+  return out;
+}
+
+bool ScriptedHost::AbortRequested() {
+  if (abortAfterPolls < 0) return false;
+  return polls++ >= abortAfterPolls;
+}
+
+bool ScriptedHost::Edit(uint8_t* data, int index) {
+  editorCalls.push_back(index);
+  return editor ? editor(data, index) : false;
+}
+
+DumpRequest MakeRequest(DumpType type, std::string start, std::string end, int count) {
+  DumpRequest request;
+  request.dumpType = static_cast<int>(type);
+  request.start = std::move(start);
+  request.end = std::move(end);
+  request.count = count;
+  return request;
+}
+
+DumpResult RunOnBytes(const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host) {
+  ScriptedHost local;
+  ScriptedHost& h = host ? *host : local;
+  MemoryFile file(std::move(bytes));
+  CaptureSink sink;
+  RunStatus status = RunDump(request, file, sink, h);
+  return {status, sink.Text(), sink.Marked(), h.messages};
+}
+
+DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host) {
+  ScriptedHost local;
+  ScriptedHost& h = host ? *host : local;
+  MemoryFile file(std::move(bytes));
+  CaptureSink sink;
+  Report report(sink, &h);
+  const uint64_t size = file.Size();
+  DumpContext ctx(file, report, h, request, FixRange(request, size), size);
+  RunStatus status = RunStatus::Done;
+  if (decoder(ctx) == DumpEnd::Abort) {
+    report.AppendText(kAbortText);
+    status = RunStatus::Aborted;
+  }
+  report.Finish();
+  return {status, sink.Text(), sink.Marked(), h.messages};
+}
+
+std::vector<uint8_t> ReadTestFile(const std::string& name) {
+  std::ifstream in(std::string(TROVIK_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+  if (!in) throw std::runtime_error("missing test data file " + name);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace trovik::test

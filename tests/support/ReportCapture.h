@@ -1,0 +1,80 @@
+// Test support: a sink that keeps the whole report with its red ranges, a
+// front end answered from a script, and one call that dumps bytes held in
+// memory exactly as a run would.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/DumpRun.h"
+#include "engine/FileAccess.h"
+#include "engine/Report.h"
+#include "engine/RunHost.h"
+
+namespace trovik::test {
+
+class CaptureSink : public ReportSink {
+ public:
+  void Write(std::string_view text, bool red) override;
+  void EraseBeforeInsertion() override;
+
+  const std::string& Text() const { return text_; }
+  // The text with every red range wrapped in "[[" and "]]".
+  std::string Marked() const;
+
+ private:
+  std::string text_;
+  std::vector<bool> red_;
+};
+
+class ScriptedHost : public RunHost {
+ public:
+  // Abort after this many polls have answered "no" (like a key that is
+  // pressed then and stays down); negative: never.
+  int abortAfterPolls = -1;
+  int polls = 0;
+  std::vector<std::string> messages;
+  std::optional<uint32_t> startOffset;  // answer of the start offset prompt
+  // Editors: called with the structure's bytes and the item index; return
+  // true for OK. Unset editors answer Cancel.
+  std::function<bool(uint8_t*, int)> editor;
+  std::vector<int> editorCalls;
+
+  bool AbortRequested() override;
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  std::optional<uint32_t> AskStartOffset() override { return startOffset; }
+  bool EditBpb(uint8_t* data) override { return Edit(data, 0); }
+  bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, index); }
+  bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 0); }
+  bool EditGptEntry(uint8_t* data, int index) override { return Edit(data, index); }
+
+ private:
+  bool Edit(uint8_t* data, int index);
+};
+
+struct DumpResult {
+  RunStatus status;
+  std::string text;    // the report as the view receives it
+  std::string marked;  // the same with red ranges in [[ ]]
+  std::vector<std::string> messages;
+};
+
+// A request for one type with start (and end) given as the dialog's texts.
+DumpRequest MakeRequest(DumpType type, std::string start = "0", std::string end = "0x00000000", int count = 1);
+
+// Runs the request over the bytes through the full run (range fixing,
+// dispatch, endings).
+DumpResult RunOnBytes(const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host = nullptr);
+
+// Runs one decoder directly over the bytes: start, count and flags as given;
+// for decoder families tested before they are part of the dispatch.
+DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<uint8_t> bytes,
+                      ScriptedHost* host = nullptr);
+
+// Reads a file of the test data folder (tests/data).
+std::vector<uint8_t> ReadTestFile(const std::string& name);
+
+}  // namespace trovik::test
