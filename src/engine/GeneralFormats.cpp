@@ -86,10 +86,12 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
   int counter = 0;
   char chars[16];
   int charCount = 0;
-  text += '\n';
-  PutHex8(text, aligned);
-  text += ' ';
+  // A line that starts mid-row is opened here; otherwise the first byte
+  // opens its line like every other.
   if (const int s = static_cast<int>(start & 15); s > 0) {
+    text += '\n';
+    PutHex8(text, aligned);
+    text += ' ';
     text.append(3 * static_cast<size_t>(s), ' ');
     std::memset(chars, ' ', static_cast<size_t>(s));
     charCount = s;
