@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 namespace trovik {
 
@@ -33,14 +35,29 @@ void AppendCp1252AsUtf8(std::string& out, unsigned char c) {
   }
 }
 
+static bool IsAscii(std::string_view text) {
+  // No early exit: the loop vectorises, and report text is nearly always ASCII.
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return (any & 0x80) == 0;
+}
+
 void StreamSink::Put(std::string_view text) {
-  if (!utf8_) {
+  if (text.size() >= kBufferSize / 8 && (!utf8_ || IsAscii(text))) {
+    // Large pieces that need no conversion skip the copy into the buffer.
+    Flush();
+    WriteAll(text);
+  } else if (!utf8_) {
     buffer_.append(text);
   } else {
     size_t i = 0;
     while (i < text.size()) {
       // Runs of plain ASCII (nearly all report text) are copied whole.
       size_t j = i;
+      for (uint64_t word; j + 8 <= text.size(); j += 8) {
+        std::memcpy(&word, text.data() + j, 8);
+        if (word & 0x8080808080808080ULL) break;
+      }
       while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80) ++j;
       buffer_.append(text.data() + i, j - i);
       if (j < text.size()) AppendCp1252AsUtf8(buffer_, static_cast<unsigned char>(text[j++]));
@@ -77,11 +94,10 @@ void StreamSink::Write(std::string_view text, bool red) {
   }
 }
 
-bool StreamSink::Flush() {
-  SetRed(false);
+void StreamSink::WriteAll(std::string_view text) {
   size_t done = 0;
-  while (done < buffer_.size() && error_ == 0) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (done < text.size() && error_ == 0) {
+    ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       error_ = errno;
@@ -89,6 +105,11 @@ bool StreamSink::Flush() {
     }
     done += static_cast<size_t>(n);
   }
+}
+
+bool StreamSink::Flush() {
+  SetRed(false);
+  WriteAll(buffer_);
   buffer_.clear();
   return error_ == 0;
 }

@@ -23,6 +23,7 @@ class StreamSink : public ReportSink {
   static constexpr size_t kBufferSize = 1 << 20;
   void SetRed(bool red);
   void Put(std::string_view text);
+  void WriteAll(std::string_view text);
 
   int fd_;
   bool utf8_;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "decoders/exe/ExeDecoders.h"
+#include "decoders/ohci/OhciDecoders.h"
 #include "engine/GeneralFormats.h"
 
 namespace trovik {
@@ -86,6 +88,22 @@ Decoder FindDecoder(DumpType type) {
       return DumpAsciiText;
     case DumpType::Pascal:
       return DumpPascal;
+    case DumpType::OhciHcca:
+      return DumpOhciHcca;
+    case DumpType::OhciEd:
+      return DumpOhciEd;
+    case DumpType::OhciTd:
+      return DumpOhciTd;
+    case DumpType::OhciItd:
+      return DumpOhciItd;
+    case DumpType::Mz:
+      return DumpMz;
+    case DumpType::PeHeader:
+      return DumpPeHeader;
+    case DumpType::PeOptional:
+      return DumpPeOptional;
+    case DumpType::PeSection:
+      return DumpPeSection;
     default:
       return nullptr;
   }

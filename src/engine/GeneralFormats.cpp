@@ -1,6 +1,8 @@
 #include "engine/GeneralFormats.h"
 
 #include <algorithm>
+#include <memory>
+#include <tuple>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -48,38 +50,80 @@ bool LastByte(const DumpContext& ctx, uint64_t& last) {
   return true;
 }
 
-// Collects report text and hands it on in large pieces.
+// Collects report text and hands it on in large pieces. Hot loops write
+// straight into the buffer; there is always room for one more line.
 class Output {
  public:
-  explicit Output(Report& report) : report_(report) { text_.reserve(kFlushSize + 256); }
+  explicit Output(Report& report) : report_(report), data_(new char[kFlushSize + kSlack]) {}
   ~Output() { Flush(); }
-  std::string& Text() { return text_; }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  // Room for n <= kSlack more characters; Commit says how many were used.
+  char* Room() { return data_.get() + size_; }
+  void Commit(size_t n) { size_ += n; }
+  void Put(char c) { data_[size_++] = c; }
+  void Put(const char* text, size_t n) {
+    std::memcpy(data_.get() + size_, text, n);
+    size_ += n;
+  }
+  void Put(const char* text) { Put(text, std::strlen(text)); }
+  void Spaces(size_t n) {
+    std::memset(data_.get() + size_, ' ', n);
+    size_ += n;
+  }
   void MaybeFlush() {
-    if (text_.size() >= kFlushSize) Flush();
+    if (size_ >= kFlushSize) Flush();
   }
   void Flush() {
-    if (!text_.empty()) report_.AppendText(text_);
-    text_.clear();
+    if (size_) report_.AppendText(std::string_view(data_.get(), size_));
+    size_ = 0;
   }
 
  private:
+  static constexpr size_t kSlack = 1024;
   Report& report_;
-  std::string text_;
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0;
 };
 
-void PutHex8(std::string& out, uint32_t value) {
-  char digits[8];
-  for (int i = 7; i >= 0; --i, value >>= 4) digits[i] = kHexDigits[value & 15];
-  out.append(digits, 8);
+// Two upper-case hexadecimal digits of every byte value.
+struct HexPairs {
+  char pairs[256][2];
+  char groups[256][4];  // " XY "
+  constexpr HexPairs() : pairs(), groups() {
+    for (int i = 0; i < 256; ++i) {
+      pairs[i][0] = groups[i][1] = kHexDigits[i >> 4];
+      pairs[i][1] = groups[i][2] = kHexDigits[i & 15];
+      groups[i][0] = groups[i][3] = ' ';
+    }
+  }
+};
+constexpr HexPairs kHex;
+
+void PutHex8(Output& out, uint32_t value) {
+  char* p = out.Room();
+  for (int i = 7; i >= 0; --i, value >>= 4) p[i] = kHexDigits[value & 15];
+  out.Commit(8);
 }
 
-char DebugChar(uint8_t b) { return (b >= 0x21 && b <= 0x7F) ? static_cast<char>(b) : '.'; }
+void PutHex2(Output& out, uint8_t b) { out.Put(kHex.pairs[b], 2); }
+
+// The character column shows 0x21..0x7F as themselves, anything else as '.'.
+struct DebugChars {
+  char chars[256];
+  constexpr DebugChars() : chars() {
+    for (int i = 0; i < 256; ++i) chars[i] = (i >= 0x21 && i <= 0x7F) ? static_cast<char>(i) : '.';
+  }
+};
+constexpr DebugChars kDebugChars;
+
+char DebugChar(uint8_t b) { return kDebugChars.chars[b]; }
 
 }  // namespace
 
 DumpEnd DumpDosDebug(DumpContext& ctx) {
   Output out(ctx.report);
-  std::string& text = out.Text();
   const uint32_t start = ctx.start;
   const uint32_t aligned = start & ~15u;
   uint32_t nextLine = aligned;
@@ -89,10 +133,10 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
   // A line that starts mid-row is opened here; otherwise the first byte
   // opens its line like every other.
   if (const int s = static_cast<int>(start & 15); s > 0) {
-    text += '\n';
-    PutHex8(text, aligned);
-    text += ' ';
-    text.append(3 * static_cast<size_t>(s), ' ');
+    out.Put('\n');
+    PutHex8(out, aligned);
+    out.Put(' ');
+    out.Spaces(3 * static_cast<size_t>(s));
     std::memset(chars, ' ', static_cast<size_t>(s));
     charCount = s;
     counter = s;
@@ -106,21 +150,24 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
       size_t i = 0;
       while (i < n) {
         // Whole lines: the bulk of any listing, formatted without per-byte branching.
-        if (counter == 0 && n - i >= 16 && !ctx.AbortRequested()) {
+        // Abort is polled every 64 lines here; a request sends the line to
+        // the byte-wise path below, which stops before the line's last byte.
+        if (counter == 0 && n - i >= 16 && ((nextLine & 0x3F0) != 0 || !ctx.AbortRequested())) {
           const uint8_t* b = bytes + i;
-          text += '\n';
-          PutHex8(text, nextLine);
-          text += ' ';
+          char* p = out.Room();
+          p[0] = '\n';
+          for (int k = 8; k >= 1; --k) p[k] = kHexDigits[(nextLine >> (4 * (8 - k))) & 15];
+          p[9] = ' ';
+          char* hex = p + 10;
+          char* text = p + 10 + 48 + 5;
+          // Each group is stored as four bytes " XY " and the next group
+          // overwrites the trailing blank.
+          for (int c = 0; c < 16; ++c) std::memcpy(hex + 3 * c, kHex.groups[b[c]], 4);
+          hex[24] = '-';
+          std::memset(p + 58, ' ', 5);
+          for (int c = 0; c < 16; ++c) text[c] = DebugChar(b[c]);
+          out.Commit(79);
           nextLine += 16;
-          char line[48 + 5 + 16];
-          for (int c = 0; c < 16; ++c) {
-            line[3 * c] = c == 8 ? '-' : ' ';
-            line[3 * c + 1] = kHexDigits[b[c] >> 4];
-            line[3 * c + 2] = kHexDigits[b[c] & 15];
-            line[53 + c] = DebugChar(b[c]);
-          }
-          std::memset(line + 48, ' ', 5);
-          text.append(line, sizeof line);
           i += 16;
           out.MaybeFlush();
           continue;
@@ -133,20 +180,19 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
           break;
         }
         if (counter == 0) {
-          text += '\n';
-          PutHex8(text, nextLine);
-          text += ' ';
+          out.Put('\n');
+          PutHex8(out, nextLine);
+          out.Put(' ');
           nextLine += 16;
           charCount = 0;
         }
         ++counter;
-        text += counter == 9 ? '-' : ' ';
-        text += kHexDigits[b >> 4];
-        text += kHexDigits[b & 15];
+        out.Put(counter == 9 ? '-' : ' ');
+        PutHex2(out, b);
         chars[charCount++] = DebugChar(b);
         if (counter == 16) {
-          text.append(5, ' ');
-          text.append(chars, 16);
+          out.Spaces(5);
+          out.Put(chars, 16);
           counter = 0;
           out.MaybeFlush();
         }
@@ -155,9 +201,9 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
     }
   }
   if (counter != 0) {
-    text.append(5, ' ');
-    text.append(3 * static_cast<size_t>(16 - counter), ' ');
-    text.append(chars, static_cast<size_t>(charCount));
+    out.Spaces(5);
+    out.Spaces(3 * static_cast<size_t>(16 - counter));
+    out.Put(chars, static_cast<size_t>(charCount));
   }
   out.Flush();
   return aborted ? DumpEnd::Abort : DumpEnd::Normal;
@@ -173,51 +219,61 @@ DumpEnd DumpSourceData(DumpContext& ctx, const char* lineHead, Item item) {
   uint64_t last = 0;
   if (!LastByte(ctx, last)) return DumpEnd::Normal;
   Output out(ctx.report);
-  std::string& text = out.Text();
+  const size_t headLength = std::strlen(lineHead);
   RangeReader reader(ctx, ctx.start, last, kBlockSize);
   int counter = 0;
   for (auto [bytes, n] = reader.NextBlock(); n; std::tie(bytes, n) = reader.NextBlock()) {
     for (size_t i = 0; i < n; ++i) {
       if (counter == 15 && ctx.AbortRequested()) return DumpEnd::Abort;
-      if (counter == 0) text += lineHead;
+      if (counter == 0) {
+        out.MaybeFlush();
+        out.Put(lineHead, headLength);
+      }
       counter = (counter + 1) & 15;
-      item(text, bytes[i], counter == 0);
+      item(out, bytes[i], counter == 0);
     }
-    out.MaybeFlush();
   }
   return DumpEnd::Normal;
-}
-
-inline void PutHex2(std::string& text, uint8_t b) {
-  text += kHexDigits[b >> 4];
-  text += kHexDigits[b & 15];
 }
 
 }  // namespace
 
 DumpEnd DumpAssembly(DumpContext& ctx) {
-  return DumpSourceData(ctx, "\n  db  ", [](std::string& text, uint8_t b, bool lastOfLine) {
-    text += b < 0xA0 ? ' ' : '0';
-    PutHex2(text, b);
-    text += 'h';
-    text += lastOfLine ? ' ' : ',';
-    text += ' ';
+  return DumpSourceData(ctx, "\n  db  ", [](Output& out, uint8_t b, bool lastOfLine) {
+    char* p = out.Room();
+    p[0] = b < 0xA0 ? ' ' : '0';
+    p[1] = kHex.pairs[b][0];
+    p[2] = kHex.pairs[b][1];
+    p[3] = 'h';
+    p[4] = lastOfLine ? ' ' : ',';
+    p[5] = ' ';
+    out.Commit(6);
   });
 }
 
 DumpEnd DumpC(DumpContext& ctx) {
-  return DumpSourceData(ctx, "\n  ", [](std::string& text, uint8_t b, bool) {
-    text += "0x";
-    PutHex2(text, b);
-    text += ", ";
+  return DumpSourceData(ctx, "\n  ", [](Output& out, uint8_t b, bool) {
+    char* p = out.Room();
+    p[0] = '0';
+    p[1] = 'x';
+    p[2] = kHex.pairs[b][0];
+    p[3] = kHex.pairs[b][1];
+    p[4] = ',';
+    p[5] = ' ';
+    out.Commit(6);
   });
 }
 
 DumpEnd DumpBasic(DumpContext& ctx) {
-  return DumpSourceData(ctx, "\nDATA ", [](std::string& text, uint8_t b, bool lastOfLine) {
-    text += "&h";
-    PutHex2(text, b);
-    if (!lastOfLine) text += ", ";
+  return DumpSourceData(ctx, "\nDATA ", [](Output& out, uint8_t b, bool lastOfLine) {
+    char* p = out.Room();
+    p[0] = '&';
+    p[1] = 'h';
+    p[2] = kHex.pairs[b][0];
+    p[3] = kHex.pairs[b][1];
+    p[4] = ',';
+    p[5] = ' ';
+    out.Commit(lastOfLine ? 4 : 6);
   });
 }
 
@@ -225,17 +281,14 @@ DumpEnd DumpAsciiText(DumpContext& ctx) {
   constexpr size_t kChunk = 512;  // each chunk's text ends at its first zero byte
   uint64_t last = 0;
   if (!LastByte(ctx, last)) return DumpEnd::Normal;
-  Output out(ctx.report);
-  std::string& text = out.Text();
   RangeReader reader(ctx, ctx.start, last, kChunk * 512);
   for (auto [bytes, n] = reader.NextBlock(); n; std::tie(bytes, n) = reader.NextBlock()) {
     for (size_t at = 0; at < n; at += kChunk) {
       const size_t len = std::min(kChunk, n - at);
       const void* zero = std::memchr(bytes + at, 0, len);
       const size_t shown = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - (bytes + at)) : len;
-      text.append(reinterpret_cast<const char*>(bytes + at), shown);
+      ctx.report.AppendText(std::string_view(reinterpret_cast<const char*>(bytes + at), shown));
     }
-    out.Flush();
     // Large text dumps can be stopped like the other formats.
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }

@@ -1,0 +1,19 @@
+// Executable headers: the DOS MZ header with its stub, and the PE file,
+// optional and section headers. Every field is printed as stored; nothing in
+// these headers is checked.
+#pragma once
+
+#include "engine/DumpContext.h"
+
+namespace trovik {
+
+// DOS EXE header (64 bytes) and the 112 stub bytes after it.
+DumpEnd DumpMz(DumpContext& ctx);
+// PE signature and COFF file header (24 bytes).
+DumpEnd DumpPeHeader(DumpContext& ctx);
+// Optional header: PE32 (224 bytes) or PE32+ (240 bytes), by its magic.
+DumpEnd DumpPeOptional(DumpContext& ctx);
+// Section table entries (40 bytes each), Count of them.
+DumpEnd DumpPeSection(DumpContext& ctx);
+
+}  // namespace trovik

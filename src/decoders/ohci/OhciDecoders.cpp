@@ -1,0 +1,162 @@
+// Listings and rules of the OHCI structures.
+#include "decoders/ohci/OhciDecoders.h"
+
+#include <array>
+#include <cstdint>
+
+#include "decoders/ohci/OhciLayout.h"
+#include "engine/ByteOrder.h"
+
+namespace trovik {
+
+namespace {
+
+using ohci::Bits;
+
+constexpr const char* kShouldBeZero = " <--- should be zero.";
+
+// The address shown in the first title: the one the user gives when the
+// request asks for it, else the file offset. A cancelled prompt keeps the
+// file offset.
+uint32_t DisplayBase(DumpContext& ctx) {
+  if (ctx.askOffset) {
+    if (const auto address = ctx.host.AskStartOffset()) return *address;
+  }
+  return ctx.start;
+}
+
+// The Count loop shared by the descriptor types: each item is read where the
+// previous one ended, listed under its own address, and the run can be
+// stopped after every item.
+template <size_t Size, typename List>
+DumpEnd DumpItems(DumpContext& ctx, List list) {
+  uint32_t address = DisplayBase(ctx);
+  std::array<uint8_t, Size> item{};
+  for (int index = 0; index < ctx.count; ++index) {
+    ctx.Read(item.data(), item.size());
+    list(ctx.report, address, item.data());
+    ctx.report.AppendPending();
+    ctx.start += static_cast<uint32_t>(Size);
+    address += static_cast<uint32_t>(Size);
+    if (ctx.AbortRequested()) return DumpEnd::Abort;
+  }
+  return DumpEnd::Normal;
+}
+
+const char* EdDirectionName(uint32_t direction) {
+  switch (direction) {
+    case 1:
+      return "OUT";
+    case 2:
+      return "IN";
+    default:
+      return "Get direction from TD";
+  }
+}
+
+const char* TdPidName(uint32_t pid) {
+  static constexpr const char* kNames[4] = {"SETUP", "OUT", "IN", "Reserved"};
+  return kNames[pid & 3];
+}
+
+void ListEd(Report& report, uint32_t address, const uint8_t* bytes) {
+  namespace ed = ohci::ed;
+  const uint32_t control = Le32(bytes + ed::kControl);
+  const uint32_t tail = Le32(bytes + ed::kTailPointer);
+  const uint32_t head = Le32(bytes + ed::kHeadPointer);
+  const uint32_t next = Le32(bytes + ed::kNextEd);
+  const uint32_t direction = Bits(control, ed::kDirectionShift, ed::kDirectionWidth);
+  const uint32_t zero = Bits(head, ed::kZeroShift, ed::kZeroWidth);
+
+  report.Printf("OHCI Endpoint Descriptor (0x%08X)\n", address);
+  report.Printf("      Function Address: %02X\n",
+                Bits(control, ed::kFunctionAddressShift, ed::kFunctionAddressWidth));
+  report.Printf("       EndPoint Number: %i\n",
+                static_cast<int>(Bits(control, ed::kEndpointShift, ed::kEndpointWidth)));
+  report.Printf("             Direction: %i%ib  (%s)\n", static_cast<int>(direction >> 1),
+                static_cast<int>(direction & 1), EdDirectionName(direction));
+  report.Printf("                 Speed: %s speed\n", Bits(control, ed::kSpeedBit, 1) ? "low" : "full");
+  const bool skip = Bits(control, ed::kSkipBit, 1) != 0;
+  report.Printf("                  sKip: %i (%s)\n", skip ? 1 : 0, skip ? "Skip TD" : "Don't skip TD");
+  const bool iso = Bits(control, ed::kFormatBit, 1) != 0;
+  report.Printf("                Format: %i %s\n", iso ? 1 : 0,
+                iso ? "Isochronous TD" : "Control, Bulk, or Interrupt Endpoint");
+  report.Printf("   Maximum Packet Size: %i\n",
+                static_cast<int>(Bits(control, ed::kMaxPacketShift, ed::kMaxPacketWidth)));
+  report.Printf(" TD Queue Tail Pointer: %08X\n", tail & ohci::kPointerMask);
+  const bool halted = Bits(head, ed::kHaltedBit, 1) != 0;
+  report.Printf("                Halted: %i %s\n", halted ? 1 : 0, halted ? "(Halted)" : "");
+  report.Printf("          Toggle Carry: %i\n", static_cast<int>(Bits(head, ed::kToggleCarryBit, 1)));
+  report.Printf("                  Zero: %01X\n", zero);
+  if (zero != 0) report.AnnotateLine(true, kShouldBeZero);
+  report.Printf(" TD Queue Head Pointer: %08X\n", head & ohci::kPointerMask);
+  report.Printf("               Next ED: %08X\n", next & ohci::kPointerMask);
+  report.Add("\n");
+}
+
+void ListTd(Report& report, uint32_t address, const uint8_t* bytes) {
+  namespace td = ohci::td;
+  const uint32_t control = Le32(bytes + td::kControl);
+  const uint32_t buffer = Le32(bytes + td::kCurrentBuffer);
+  const uint32_t next = Le32(bytes + td::kNextTd);
+  const uint32_t bufferEnd = Le32(bytes + td::kBufferEnd);
+  const uint32_t pid = Bits(control, td::kPidShift, td::kPidWidth);
+  const uint32_t delay = Bits(control, td::kDelayShift, td::kDelayWidth);
+  const bool toggleFromTd = Bits(control, td::kToggleFromTdBit, 1) != 0;
+  const uint32_t zero = Bits(next, td::kZeroShift, td::kZeroWidth);
+
+  report.Printf("OHCI Transfer Descriptor (0x%08X)\n", address);
+  report.Printf("              Reserved: %05X\n", Bits(control, td::kReservedShift, td::kReservedWidth));
+  report.Printf("              Rounding: %i\n", static_cast<int>(Bits(control, td::kRoundingBit, 1)));
+  report.Printf("         Direction/PID: %i%ib (%s)\n", static_cast<int>(pid >> 1), static_cast<int>(pid & 1),
+                TdPidName(pid));
+  report.Printf("       Delay Interrupt: %i %s\n", static_cast<int>(delay),
+                delay == td::kNoInterrupt ? "no interrupt" : "");
+  report.Printf("           Data Toggle: %i%ib %s\n", toggleFromTd ? 1 : 0,
+                static_cast<int>(Bits(control, td::kToggleLowBit, 1)),
+                toggleFromTd ? "from LSb" : "from toggle carry");
+  report.Printf("           Error Count: %i\n",
+                static_cast<int>(Bits(control, td::kErrorCountShift, td::kErrorCountWidth)));
+  report.Printf("        Condition Code: %i\n",
+                static_cast<int>(Bits(control, td::kConditionShift, td::kConditionWidth)));
+  report.Printf("Current Buffer Pointer: 0x%08X\n", buffer);
+  report.Printf("               Next TD: 0x%08X\n", next & ohci::kPointerMask);
+  report.Printf("                  Zero: %i\n", static_cast<int>(zero));
+  if (zero != 0) report.AnnotateLine(true, kShouldBeZero);
+  report.Printf("            Buffer End: 0x%08X\n", bufferEnd);
+  report.Add("\n");
+}
+
+void ListItd(Report& report, uint32_t address, const uint8_t*) {
+  report.Printf("OHCI Isochronous Transfer Descriptor (0x%08X)\n", address);
+  report.Add("\n");
+}
+
+}  // namespace
+
+DumpEnd DumpOhciHcca(DumpContext& ctx) {
+  namespace hcca = ohci::hcca;
+  const uint32_t address = DisplayBase(ctx);
+  std::array<uint8_t, hcca::kReadSize> area{};
+  ctx.Read(area.data(), area.size());
+
+  Report& report = ctx.report;
+  report.Printf("OHCI Host Controller Communications Area (0x%08X)\n", address);
+  report.Add("Interrupt Table:\n");
+  for (int k = 0; k < hcca::kInterruptEntries; ++k)
+    report.Printf("  %02i: 0x%08X\n", k, Le32(area.data() + hcca::kInterruptTable + 4 * static_cast<size_t>(k)));
+  report.Printf("  Frame Number: %i\n", static_cast<int>(Le16(area.data() + hcca::kFrameNumber)));
+  report.Printf("     Pad1 word: 0x%04X\n", static_cast<unsigned>(Le16(area.data() + hcca::kPad1)));
+  report.Printf("     Done Head: 0x%08X\n", Le32(area.data() + hcca::kDoneHead));
+  report.Add("\n");
+  report.AppendPending();
+  return DumpEnd::Normal;
+}
+
+DumpEnd DumpOhciEd(DumpContext& ctx) { return DumpItems<ohci::ed::kSize>(ctx, ListEd); }
+
+DumpEnd DumpOhciTd(DumpContext& ctx) { return DumpItems<ohci::td::kSize>(ctx, ListTd); }
+
+DumpEnd DumpOhciItd(DumpContext& ctx) { return DumpItems<ohci::itd::kSize>(ctx, ListItd); }
+
+}  // namespace trovik
