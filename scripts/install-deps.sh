@@ -9,7 +9,7 @@ packages=(
   libcli11-dev qt6-base-dev libgl-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xxd bsdextrautils time
+  xvfb xauth xxd bsdextrautils time bc
   # real images for the tests and the sample
   fdisk gdisk dosfstools mtools e2fsprogs
 )
