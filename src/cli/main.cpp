@@ -1,14 +1,17 @@
 // trovik-dump: the command-line twin of the desktop application. It turns
 // options into the same dump request and writes the same report text.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -159,6 +162,13 @@ int main(int argc, char** argv) {
 
   int fd = STDOUT_FILENO;
   if (!output.empty()) {
+    // Opening the output truncates it: never let that be the file being dumped.
+    struct stat in {}, out {};
+    if (::stat(path.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+        in.st_ino == out.st_ino) {
+      std::cerr << "trovik-dump: the output file is the file being dumped\n";
+      return 2;
+    }
     fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
       std::cerr << "Error opening output file: " << std::strerror(errno) << '\n';

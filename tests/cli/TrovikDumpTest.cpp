@@ -158,6 +158,11 @@ TEST_F(TrovikDump, WritesTheReportToStandardOutputOrAFile) {
   outcome = Run({"-t", "debug", "-o", dir_ + "/no-such-dir/report.txt", file});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err.rfind("Error opening output file: ", 0), 0u) << outcome.err;
+
+  // The file being dumped is never truncated by naming it as the output.
+  outcome = Run({"-t", "debug", "-o", file, file});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(ReadFile(file), "0123456789ABCDEF");
 }
 
 TEST_F(TrovikDump, ColoursAnnotationsOnlyWhenAsked) {
