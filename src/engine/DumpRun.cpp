@@ -7,6 +7,7 @@
 
 #include "decoders/exe/ExeDecoders.h"
 #include "decoders/ohci/OhciDecoders.h"
+#include "decoders/optical/OpticalDecoders.h"
 #include "engine/GeneralFormats.h"
 
 namespace trovik {
@@ -96,6 +97,17 @@ Decoder FindDecoder(DumpType type) {
       return DumpOhciTd;
     case DumpType::OhciItd:
       return DumpOhciItd;
+    case DumpType::IsoPvd:
+    case DumpType::IsoSvd:
+      return DumpIsoVolumeDescriptor;
+    case DumpType::IsoDir:
+    case DumpType::IsoDirWide:
+      return DumpIsoDirRecord;
+    case DumpType::IsoPath:
+    case DumpType::IsoPathWide:
+      return DumpIsoPathTable;
+    case DumpType::Udf:
+      return DumpUdf;
     case DumpType::Mz:
       return DumpMz;
     case DumpType::PeHeader:

@@ -1,0 +1,20 @@
+// Decoders of optical-media structures: ISO 9660 volume descriptors,
+// directory records and path table entries (8-bit names and the Joliet
+// big-endian 16-bit names), and UDF descriptors with their tag checks.
+#pragma once
+
+#include "engine/DumpContext.h"
+
+namespace trovik {
+
+// One 2,048-byte volume descriptor: DumpType::IsoPvd (primary) and
+// DumpType::IsoSvd (supplementary, Joliet texts).
+DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx);
+// Count directory records in a row: DumpType::IsoDir and IsoDirWide.
+DumpEnd DumpIsoDirRecord(DumpContext& ctx);
+// Count path table entries in a row: DumpType::IsoPath and IsoPathWide.
+DumpEnd DumpIsoPathTable(DumpContext& ctx);
+// Count UDF descriptors, one per sector: DumpType::Udf.
+DumpEnd DumpUdf(DumpContext& ctx);
+
+}  // namespace trovik
