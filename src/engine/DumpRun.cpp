@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decoders/exe/ExeDecoders.h"
+#include "decoders/ext2/Ext2Decoders.h"
 #include "decoders/ohci/OhciDecoders.h"
 #include "decoders/optical/OpticalDecoders.h"
 #include "engine/GeneralFormats.h"
@@ -108,6 +109,20 @@ Decoder FindDecoder(DumpType type) {
       return DumpIsoPathTable;
     case DumpType::Udf:
       return DumpUdf;
+    case DumpType::Ext2Super:
+      return DumpExt2Super;
+    case DumpType::Ext2Group:
+      return DumpExt2Group;
+    case DumpType::Ext4Group:
+      return DumpExt4Group;
+    case DumpType::Ext2Inode:
+      return DumpExt2Inode;
+    case DumpType::Ext2InodeLong:
+      return DumpExt2InodeLong;
+    case DumpType::Ext2Dir:
+      return DumpExt2Dir;
+    case DumpType::Ext3Journal:
+      return DumpExt3Journal;
     case DumpType::Mz:
       return DumpMz;
     case DumpType::PeHeader:

@@ -1,0 +1,34 @@
+#include "decoders/ext2/Ext2Common.h"
+
+#include <ctime>
+
+#include "engine/ByteOrder.h"
+
+namespace trovik::ext2 {
+
+void AddTimeLine(Report& report, const char* label, uint32_t seconds, const char* zeroSuffix) {
+  // A 64-bit time_t converts every 32-bit value, so a date past 2038 (or
+  // past the 2032 limit of older readers) is shown as it really is.
+  const time_t t = static_cast<time_t>(seconds);
+  struct tm local {};
+  if (seconds == 0 || !localtime_r(&t, &local)) {
+    report.Printf("%s: 0x%08X%s\n", label, seconds, seconds == 0 ? zeroSuffix : "");
+    return;
+  }
+  report.Printf("%s: 0x%08X  (%s  %i %s %04i   %i:%02i:%02i)\n", label, seconds, DayNames[local.tm_wday + 1],
+                local.tm_mday, MonthNames[local.tm_mon + 1], local.tm_year + 1900, local.tm_hour, local.tm_min,
+                local.tm_sec);
+}
+
+void AddUuidLine(Report& report, const char* label, const uint8_t* uuid) {
+  report.Printf("%s: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", label, Le32(uuid), Le16(uuid + 4),
+                Le16(uuid + 6), Le16(uuid + 8), uuid[10], uuid[11], uuid[12], uuid[13], uuid[14], uuid[15]);
+}
+
+std::string FieldText(const uint8_t* field, size_t width) {
+  size_t n = 0;
+  while (n < width && field[n] != 0) ++n;
+  return std::string(reinterpret_cast<const char*>(field), n);
+}
+
+}  // namespace trovik::ext2

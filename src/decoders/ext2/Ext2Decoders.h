@@ -1,0 +1,25 @@
+// Decoders of the ext2/ext3/ext4 family: superblock, block group
+// descriptors, inodes, directory entries and the journal superblock.
+#pragma once
+
+#include "engine/DumpContext.h"
+
+namespace trovik {
+
+// One 1024-byte superblock (DumpType::Ext2Super).
+DumpEnd DumpExt2Super(DumpContext& ctx);
+// Count 32-byte group descriptors (DumpType::Ext2Group).
+DumpEnd DumpExt2Group(DumpContext& ctx);
+// Count 64-byte group descriptors of 64-bit file systems (DumpType::Ext4Group).
+DumpEnd DumpExt4Group(DumpContext& ctx);
+// Count 128-byte inodes (DumpType::Ext2Inode).
+DumpEnd DumpExt2Inode(DumpContext& ctx);
+// Count 128-byte steps through a table of large inodes; headers only
+// (DumpType::Ext2InodeLong).
+DumpEnd DumpExt2InodeLong(DumpContext& ctx);
+// A walk of Count linked directory entries (DumpType::Ext2Dir).
+DumpEnd DumpExt2Dir(DumpContext& ctx);
+// One big-endian journal superblock (DumpType::Ext3Journal).
+DumpEnd DumpExt3Journal(DumpContext& ctx);
+
+}  // namespace trovik

@@ -1,0 +1,65 @@
+// Linked directory entries: each entry's record length leads to the next,
+// as the file system walks a directory block; a record length of 0 ends
+// the walk.
+#include "decoders/ext2/Ext2Common.h"
+#include "decoders/ext2/Ext2Decoders.h"
+#include "engine/ByteOrder.h"
+
+namespace trovik {
+
+namespace {
+
+using ext2::Signed;
+
+// The 8-byte head and room for the longest name.
+constexpr size_t kDirWindow = 264;
+
+constexpr size_t kDirInode = 0;
+constexpr size_t kDirRecLen = 4;
+constexpr size_t kDirNameLen = 6;
+constexpr size_t kDirFileType = 7;
+constexpr size_t kDirName = 8;
+
+const char* const kDirFileTypeNames[] = {"Unknown", "regular file", "directory",     "chrdev", "blkdev",
+                                         "fifo",    "soc",          "symbolic link", "max"};
+
+}  // namespace
+
+DumpEnd DumpExt2Dir(DumpContext& ctx) {
+  Report& r = ctx.report;
+  for (int i = 0; i < ctx.count; ++i) {
+    const uint64_t position = ctx.Position();
+    uint8_t de[kDirWindow];
+    ctx.Read(de, sizeof de);
+    if (ctx.count > 1)
+      r.Printf("%03i) EXT2 Directory Entry (0x%08X)\n", i, ctx.start);
+    else
+      r.Printf("EXT2 Directory Entry (0x%08X)\n", ctx.start);
+
+    const uint32_t inode = Le32(de + kDirInode);
+    const uint16_t recLen = Le16(de + kDirRecLen);
+    const uint8_t nameLen = de[kDirNameLen];
+    const uint8_t fileType = de[kDirFileType];
+    if (inode > 0)
+      r.Printf("                 Inode: %i (%i zero based)\n", Signed(inode), Signed(inode - 1));
+    else
+      r.Printf("                 Inode: %i\n", Signed(inode));
+    r.Printf("         Record Length: %i\n", recLen);
+    r.Printf("           Name Length: %i\n", nameLen);
+    r.Printf("             File Type: 0x%02X  (%s)\n", fileType,
+             ext2::TableName(fileType, kDirFileTypeNames, "Unknown"));
+    r.Add("                  Name: ");
+    // Byte for byte; a zero byte adds nothing and does not end the name.
+    for (size_t k = 0; k < nameLen; ++k) r.AddChar(de[kDirName + k]);
+    r.Add("\n\n");
+    r.AppendPending();
+
+    ctx.Seek(position + recLen);
+    ctx.start += recLen;
+    if (recLen == 0) return DumpEnd::Normal;
+    if (ctx.AbortRequested()) return DumpEnd::Abort;
+  }
+  return DumpEnd::Normal;
+}
+
+}  // namespace trovik
