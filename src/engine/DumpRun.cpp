@@ -10,6 +10,7 @@
 #include "decoders/ohci/OhciDecoders.h"
 #include "decoders/optical/OpticalDecoders.h"
 #include "engine/GeneralFormats.h"
+#include "engine/TextFormat.h"
 
 namespace trovik {
 
@@ -56,7 +57,14 @@ bool RunEditStep(DumpContext& ctx) {
     bool anyConfirmed = false;
     for (int index = 0; index < items; ++index) {
       const uint64_t offset = uint64_t{ctx.start} + uint64_t{step.size} * static_cast<uint64_t>(index);
-      ctx.ReadAt(offset, data.data(), data.size());
+      // Editing a structure the file does not wholly hold would write
+      // invented bytes past its end: say so and leave the file alone.
+      if (ctx.ReadAt(offset, data.data(), data.size()) < data.size()) {
+        ctx.host.ShowMessage(Format("The structure at 0x%08llX lies past the end of the file; it is not edited.",
+                                    static_cast<unsigned long long>(offset)));
+        anyConfirmed |= step.type == DumpType::FatBpb;  // the listing still runs
+        continue;
+      }
       if (CallEditor(ctx, data.data(), index)) {
         ctx.WriteAt(offset, data.data(), data.size());
         anyConfirmed = true;
