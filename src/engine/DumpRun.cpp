@@ -7,8 +7,10 @@
 
 #include "decoders/exe/ExeDecoders.h"
 #include "decoders/ext2/Ext2Decoders.h"
+#include "decoders/fat/FatDecoders.h"
 #include "decoders/ohci/OhciDecoders.h"
 #include "decoders/optical/OpticalDecoders.h"
+#include "decoders/partition/PartitionDecoders.h"
 #include "engine/GeneralFormats.h"
 #include "engine/TextFormat.h"
 
@@ -106,6 +108,22 @@ Decoder FindDecoder(DumpType type) {
       return DumpOhciTd;
     case DumpType::OhciItd:
       return DumpOhciItd;
+    case DumpType::GptHeader:
+      return DumpGptHeader;
+    case DumpType::GptEntry:
+      return DumpGptEntry;
+    case DumpType::Mbr:
+      return DumpMbr;
+    case DumpType::FatBpb:
+      return DumpFatBpb;
+    case DumpType::Fat32Bpb:
+      return DumpFat32Bpb;
+    case DumpType::FatDir:
+      return DumpFatDir;
+    case DumpType::FatLfn:
+      return DumpFatLfn;
+    case DumpType::Fat32Info:
+      return DumpFat32Info;
     case DumpType::IsoPvd:
     case DumpType::IsoSvd:
       return DumpIsoVolumeDescriptor;

@@ -1,0 +1,20 @@
+// FAT file systems: boot sector parameter blocks, directory entries (short
+// and long-name) and the FAT32 FS information sector.
+#pragma once
+
+#include "engine/DumpContext.h"
+
+namespace trovik {
+
+// "BIOS Param Block (12/16)": one 62-byte block.
+DumpEnd DumpFatBpb(DumpContext& ctx);
+// "BIOS Param Block (32)": one 90-byte block.
+DumpEnd DumpFat32Bpb(DumpContext& ctx);
+// "Root Entry": Count 32-byte short (8.3) directory entries.
+DumpEnd DumpFatDir(DumpContext& ctx);
+// "Root Entry (LFN)": Count 32-byte long-file-name entries.
+DumpEnd DumpFatLfn(DumpContext& ctx);
+// "FAT32 Info Block": one 512-byte FS information sector.
+DumpEnd DumpFat32Info(DumpContext& ctx);
+
+}  // namespace trovik

@@ -1,0 +1,115 @@
+// The GPT header listing with its checks and CRC, and the entry listing.
+#include <algorithm>
+#include <array>
+#include <cinttypes>
+#include <cstring>
+
+#include "decoders/partition/Crc32.h"
+#include "decoders/partition/GptLayout.h"
+#include "decoders/partition/PartitionDecoders.h"
+#include "decoders/partition/ReservedListing.h"
+#include "engine/ByteOrder.h"
+#include "engine/TextFormat.h"
+
+namespace trovik {
+
+namespace {
+
+const Crc32& CrcEngine() {
+  static const Crc32 engine;
+  return engine;
+}
+
+}  // namespace
+
+uint32_t GptHeaderCrc(const uint8_t* headerSector) {
+  std::array<uint8_t, gpt::kHeaderSectorSize> copy;
+  std::memcpy(copy.data(), headerSector, copy.size());
+  PutLe32(copy.data() + gpt::kHeaderCrc, 0);
+  const uint32_t covered = std::min<uint32_t>(Le32(copy.data() + gpt::kHeaderSize), gpt::kHeaderSectorSize);
+  return CrcEngine().Compute(copy.data(), covered);
+}
+
+DumpEnd DumpGptHeader(DumpContext& ctx) {
+  Report& report = ctx.report;
+  std::array<uint8_t, gpt::kHeaderSectorSize> sector;
+  ctx.Read(sector.data(), sector.size());
+  const uint8_t* h = sector.data();
+  const uint8_t* sig = h + gpt::kSignature;
+
+  report.Pending().clear();
+  report.Printf("GUID Partition Header (0x%08X)\n", ctx.start);
+  // The characters are shown unfiltered; a zero byte adds nothing.
+  report.Printf("                   sig: %02X %02X %02X %02X %02X %02X %02X %02X  '%c%c%c%c%c%c%c%c'\n", sig[0], sig[1],
+                sig[2], sig[3], sig[4], sig[5], sig[6], sig[7], sig[0], sig[1], sig[2], sig[3], sig[4], sig[5], sig[6],
+                sig[7]);
+  const uint32_t revision = Le32(h + gpt::kRevision);
+  report.Printf("               Version: %i.%02i\n", static_cast<int>(revision >> 16),
+                static_cast<int>(revision & 0xFFFF));
+  if (revision != gpt::kRevision1_0) report.AnnotateLine(true, " <-- Should be 1.00.");
+  const uint32_t headerSize = Le32(h + gpt::kHeaderSize);
+  report.Printf("           Header Size: %i\n", static_cast<int32_t>(headerSize));
+  if (headerSize != gpt::kUsualHeaderSize) report.AnnotateLine(true, " <-- Should be 92.");
+  const uint32_t storedCrc = Le32(h + gpt::kHeaderCrc);
+  report.Printf("          Header crc32: 0x%08X\n", storedCrc);
+  const uint32_t computedCrc = GptHeaderCrc(h);
+  if (computedCrc == storedCrc)
+    report.AnnotateLine(false, " (correct)");
+  else
+    report.AnnotateLine(true, Format(" <-- Should be 0x%08X", computedCrc));
+  report.Printf("              reserved: %08X\n", Le32(h + gpt::kReserved));
+  const int64_t primaryLba = static_cast<int64_t>(Le64(h + gpt::kPrimaryLba));
+  report.Printf("           Primary LBA: %" PRId64 "\n", primaryLba);
+  if (primaryLba != 1) report.AnnotateLine(true, " <-- Should be 1.");
+  report.Printf("            Backup LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(h + gpt::kBackupLba)));
+  report.Printf("      First Usable LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(h + gpt::kFirstUsableLba)));
+  report.Printf("       Last Usable LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(h + gpt::kLastUsableLba)));
+  report.Printf("                  guid: %s\n", GuidText(h + gpt::kDiskGuid).c_str());
+  const int64_t entryArrayLba = static_cast<int64_t>(Le64(h + gpt::kEntryArrayLba));
+  report.Printf("          Entry Offset: %" PRId64 "\n", entryArrayLba);
+  if (entryArrayLba != 2) report.AnnotateLine(true, " <-- Should be 2.");
+  report.Printf("                Entrys: %i\n", static_cast<int32_t>(Le32(h + gpt::kEntryCount)));
+  const uint32_t entrySize = Le32(h + gpt::kEntrySizeField);
+  report.Printf("            Entry size: %i\n", static_cast<int32_t>(entrySize));
+  if (entrySize % 8 != 0) report.AnnotateLine(true, " <-- Should be a multiple of 8.");
+  report.Printf("           Entry crc32: %08X\n", Le32(h + gpt::kEntryArrayCrc));
+  report.AppendPending();
+
+  const bool anyNonZero = WriteReservedListing(report, ctx.start + gpt::kReservedTail, h + gpt::kReservedTail,
+                                               gpt::kHeaderSectorSize - gpt::kReservedTail);
+  report.Pending() = "\n";
+  if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.");
+  report.AppendPending();
+  return DumpEnd::Normal;
+}
+
+DumpEnd DumpGptEntry(DumpContext& ctx) {
+  Report& report = ctx.report;
+  std::array<uint8_t, gpt::kEntrySize> entry;
+  for (int i = 0; i < ctx.count; ++i) {
+    ctx.Read(entry.data(), entry.size());
+    const uint8_t* e = entry.data();
+    report.Pending().clear();
+    report.Printf("GUID Partition Entry (0x%08X)\n", ctx.start);
+    report.Printf("             guid type: %s\n", GuidText(e + gpt::kTypeGuid).c_str());
+    report.Printf("                  guid: %s\n", GuidText(e + gpt::kUniqueGuid).c_str());
+    report.Printf("             First LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(e + gpt::kFirstLba)));
+    report.Printf("              Last LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(e + gpt::kLastLba)));
+    const uint64_t attributes = Le64(e + gpt::kAttributes);
+    report.Printf("             Attribute: 0x%016" PRIX64 "\n", attributes);
+    if (attributes >> gpt::kAttrReadOnly & 1) report.Add("                         Read Only (Microsoft)\n");
+    if (attributes >> gpt::kAttrHidden & 1) report.Add("                         Hidden (Microsoft)\n");
+    if (attributes >> gpt::kAttrNoAutomount & 1) report.Add("                         No Automount (Microsoft)\n");
+    // The low byte of each UTF-16 unit, unfiltered; zero units add nothing
+    // and the name goes on after them.
+    report.Add("                  Name: ");
+    for (size_t unit = 0; unit < gpt::kNameUnits; ++unit) report.AddChar(e[gpt::kName + 2 * unit]);
+    report.Add("\n");
+    report.AppendPending();
+    ctx.start += gpt::kEntrySize;
+    if (ctx.AbortRequested()) return DumpEnd::Abort;
+  }
+  return DumpEnd::Normal;
+}
+
+}  // namespace trovik

@@ -1,0 +1,197 @@
+// The MBR partition entry listing and its system ID names.
+
+#include <array>
+
+#include "decoders/partition/MbrLayout.h"
+#include "decoders/partition/PartitionDecoders.h"
+#include "engine/ByteOrder.h"
+
+namespace trovik {
+
+namespace {
+
+struct NamedId {
+  uint8_t id;
+  const char* name;
+};
+
+// The names are part of the report format: shortened and misspelled ones
+// stay exactly as users know them.
+constexpr NamedId kNamedIds[] = {
+    {0x00, "Empty"},
+    {0x01, "FAT12"},
+    {0x02, "XENIX root"},
+    {0x03, "XENIX usr"},
+    {0x04, "FAT16 < 32M"},
+    {0x05, "Extended"},
+    {0x06, "FAT16"},
+    {0x07, "HPFS/NTFS"},
+    {0x08, "ATX"},
+    {0x09, "ATX Bootable"},
+    {0x0A, "OS/2 Boot Manage"},
+    {0x0B, "W95 FAT32"},
+    {0x0C, "W95 FAT32 (LBA)"},
+    {0x0E, "W95 FAT16 (LBA)"},
+    {0x0F, "W95 Ext'd (LBA)"},
+    {0x10, "OPUS"},
+    {0x11, "Hidden FAT12"},
+    {0x12, "Compaq diagnostic"},
+    {0x14, "Hidden FAT16 < 32meg"},
+    {0x16, "Hidden FAT16"},
+    {0x17, "Hidded HPFS/NTFS"},
+    {0x18, "AST SmartSleep"},
+    {0x1B, "Hidded W95 FAT32"},
+    {0x1C, "Hidded W95 FAT32"},
+    {0x1E, "Hidded W95 FAT36"},
+    {0x24, "NEC DOS"},
+    {0x39, "Plan 9"},
+    {0x3C, "PartitionMagic"},
+    {0x40, "Venix 80286"},
+    {0x41, "PPC PRep Boot"},
+    {0x42, "SFS"},
+    {0x4D, "QNX4.x"},
+    {0x4E, "QNX4.x 2nd part"},
+    {0x4F, "QNX4.x 3rd part"},
+    {0x50, "OnTrack DM"},
+    {0x51, "OnTrack DM6 Aux"},
+    {0x52, "CP/M"},
+    {0x53, "OnTrack DM6 Aux"},
+    {0x54, "OnTrackDM6"},
+    {0x55, "EZ-DRIVE"},
+    {0x56, "Golden Bow"},
+    {0x5C, "Priam Edisk"},
+    {0x61, "SpeedStor"},
+    {0x63, "GNU HURD or Sys"},
+    {0x64, "Novell Netware"},
+    {0x65, "Novell Netware"},
+    {0x70, "DiskSecure Mult"},
+    {0x75, "PC/IX"},
+    {0x80, "Old Minix"},
+    {0x81, "Minux / old Linux"},
+    {0x82, "Linux swap"},
+    {0x83, "Linux"},
+    {0x84, "OS/2 Hidden C:"},
+    {0x85, "Linux extended"},
+    {0x86, "NTFS volume set"},
+    {0x87, "NTFS volume set"},
+    {0x8E, "Linux LVM"},
+    {0x93, "Amoeba"},
+    {0x94, "Amoeba BBT"},
+    {0x9F, "BSD/OS"},
+    {0xA0, "IBM Thinkpad hi"},
+    {0xA5, "FreeBSD"},
+    {0xA6, "OpenBSD"},
+    {0xA7, "NeXTSTEP"},
+    {0xA8, "Darwin UFS"},
+    {0xA9, "NetBSD"},
+    {0xAB, "Darwin boot"},
+    {0xB7, "BSDI fs"},
+    {0xB8, "BSDI swap"},
+    {0xBB, "Boot Wizard hidden"},
+    {0xBE, "Solaris boot"},
+    {0xC1, "DRDOS/sec (FAT-"},
+    {0xC4, "DRDOS/sec (FAT-"},
+    {0xC6, "DRDOS/sec (FAT-"},
+    {0xC7, "Syrinx"},
+    {0xDA, "Non-FS data"},
+    {0xDD, "CP/M / CTOS / "},
+    {0xDE, "Dell Utility"},
+    {0xDF, "BootIt"},
+    {0xE1, "DOS access"},
+    {0xE3, "DOS R/O"},
+    {0xE4, "SpeedStor"},
+    {0xEB, "BeOS fs"},
+    {0xEE, "EFI GPT"},
+    {0xEF, "EFI (FAT-12/16/"},
+    {0xF0, "Linux/PA-RISC b"},
+    {0xF1, "SpeedStor"},
+    {0xF2, "DOS secondary"},
+    {0xF4, "SpeedStor"},
+    {0xFD, "Linux raid auto"},
+    {0xFE, "LANstep"},
+    {0xFF, "BBT"},
+};
+
+constexpr std::array<const char*, 256> BuildSystemIdNames() {
+  std::array<const char*, 256> names{};
+  for (auto& name : names) name = "*unknown*";
+  for (const auto& named : kNamedIds) names[named.id] = named.name;
+  return names;
+}
+
+}  // namespace
+
+const std::array<const char*, 256> MbrSystemIdNames = BuildSystemIdNames();
+
+MbrEntry MbrEntry::Parse(const uint8_t* b) {
+  MbrEntry e;
+  e.bootId = b[mbr::kBootId];
+  e.startHead = b[mbr::kStartHead];
+  e.startSector = b[mbr::kStartSector];
+  e.startCylinder = b[mbr::kStartCylinder];
+  e.systemId = b[mbr::kSystemId];
+  e.endHead = b[mbr::kEndHead];
+  e.endSector = b[mbr::kEndSector];
+  e.endCylinder = b[mbr::kEndCylinder];
+  e.startLba = Le32(b + mbr::kStartLba);
+  e.size = Le32(b + mbr::kSize);
+  return e;
+}
+
+void MbrEntry::Store(uint8_t* b) const {
+  b[mbr::kBootId] = bootId;
+  b[mbr::kStartHead] = startHead;
+  b[mbr::kStartSector] = startSector;
+  b[mbr::kStartCylinder] = startCylinder;
+  b[mbr::kSystemId] = systemId;
+  b[mbr::kEndHead] = endHead;
+  b[mbr::kEndSector] = endSector;
+  b[mbr::kEndCylinder] = endCylinder;
+  PutLe32(b + mbr::kStartLba, startLba);
+  PutLe32(b + mbr::kSize, size);
+}
+
+ChsValues LbaToChs(int32_t lba) {
+  // Signed division truncating toward zero, as the generators compute it;
+  // the results are shown unsigned.
+  const int32_t track = lba / mbr::kSectorsPerTrack;
+  ChsValues chs;
+  chs.sector = static_cast<uint32_t>(lba % mbr::kSectorsPerTrack + 1);
+  chs.head = static_cast<uint32_t>(track % mbr::kHeads);
+  chs.cylinder = static_cast<uint32_t>(track / mbr::kHeads);
+  return chs;
+}
+
+uint32_t ChsCylinder(uint8_t sectorByte, uint8_t cylinderByte) {
+  return cylinderByte | ((sectorByte & 0xC0u) << 2);
+}
+
+DumpEnd DumpMbr(DumpContext& ctx) {
+  Report& report = ctx.report;
+  uint8_t bytes[mbr::kEntrySize];
+  for (int i = 0; i < ctx.count; ++i) {
+    ctx.Read(bytes, sizeof bytes);
+    const MbrEntry e = MbrEntry::Parse(bytes);
+    report.Pending().clear();
+    report.Printf("Boot:  Master Boot Record (0x%08X)\n", ctx.start);
+    report.Printf("            Boot ID: 0x%02X\n", e.bootId);
+    if (!IsUsualBootId(e.bootId)) report.AnnotateLine(true, " <--- usually 0x00 or 0x80.");
+    report.Printf("        Start: Head: 0x%02X\n", e.startHead);
+    report.Printf("             Sector: 0x%02X\n", e.startSector);
+    if (!IsUsualStartSector(e.startSector)) report.AnnotateLine(true, " <--- usually 1.");
+    report.Printf("           Cylinder: 0x%02X\n", e.startCylinder);
+    report.Printf("          System ID: 0x%02X  = %s\n", e.systemId, MbrSystemIdNames[e.systemId]);
+    report.Printf("          End: Head: 0x%02X\n", e.endHead);
+    report.Printf("             Sector: 0x%02X\n", e.endSector);
+    report.Printf("           Cylinder: 0x%02X\n", e.endCylinder);
+    report.Printf("          Start LBA: 0x%08X (%i)\n", e.startLba, static_cast<int32_t>(e.startLba));
+    report.Printf("               Size: 0x%08X (%i)\n", e.size, static_cast<int32_t>(e.size));
+    report.Add("\n");
+    report.AppendPending();
+    ctx.start += mbr::kEntrySize;
+    if (ctx.AbortRequested()) return DumpEnd::Abort;
+  }
+  return DumpEnd::Normal;
+}
+
+}  // namespace trovik
