@@ -8,9 +8,11 @@
 #include "decoders/exe/ExeDecoders.h"
 #include "decoders/ext2/Ext2Decoders.h"
 #include "decoders/fat/FatDecoders.h"
+#include "decoders/lean/LeanDecoders.h"
 #include "decoders/ohci/OhciDecoders.h"
 #include "decoders/optical/OpticalDecoders.h"
 #include "decoders/partition/PartitionDecoders.h"
+#include "decoders/qorfs/QorDecoders.h"
 #include "engine/GeneralFormats.h"
 #include "engine/TextFormat.h"
 
@@ -100,6 +102,22 @@ Decoder FindDecoder(DumpType type) {
       return DumpAsciiText;
     case DumpType::Pascal:
       return DumpPascal;
+    case DumpType::LeanSuper:
+      return DumpLeanSuper;
+    case DumpType::LeanInode:
+      return DumpLeanInode;
+    case DumpType::LeanIndirect:
+      return DumpLeanIndirect;
+    case DumpType::LeanDir:
+      return DumpLeanDir;
+    case DumpType::QorSuper:
+      return DumpQorSuper;
+    case DumpType::QorSlot:
+      return DumpQorSlot;
+    case DumpType::QorSubdir:
+      return DumpQorSubdir;
+    case DumpType::QorCont:
+      return DumpQorCont;
     case DumpType::OhciHcca:
       return DumpOhciHcca;
     case DumpType::OhciEd:
