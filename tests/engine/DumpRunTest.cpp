@@ -61,7 +61,9 @@ TEST(DumpRun, EveryTypeOfTheTableHasItsDecoder) {
     auto result = RunOnBytes(MakeRequest(row.id, "0", "0x1FF", 2), std::vector<uint8_t>(4096, 0x41));
     EXPECT_EQ(result.status, RunStatus::Done) << row.name;
     EXPECT_TRUE(result.messages.empty()) << row.name;
-    if (row.id != DumpType::Pascal) EXPECT_FALSE(result.text.empty()) << row.name;
+    if (row.id != DumpType::Pascal) {
+      EXPECT_FALSE(result.text.empty()) << row.name;
+    }
   }
 }
 
