@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Trovik with its tests and runs every test.
+# Installs what is missing, builds Trovik with its tests and runs every test:
+# once in the ordinary build, then the core, the command line and their tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+
 cmake --preset default >/dev/null
 cmake --build --preset default
-ctest --preset default --output-on-failure -j2
+ctest --preset default -j2
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan -j2
