@@ -10,6 +10,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xxd bsdextrautils time bc
+  # packaging checks
+  dpkg-dev desktop-file-utils appstream man-db
   # real images for the tests and the sample
   fdisk gdisk dosfstools mtools e2fsprogs faketime xorriso genisoimage udftools
   gcc-mingw-w64-x86-64 gcc-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
