@@ -86,6 +86,25 @@ bool Report::HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, b
   return false;
 }
 
+bool Report::AppendDebugLines(uint32_t address, const uint8_t* bytes, size_t length) {
+  bool nonZero = false;
+  for (size_t line = 0; line < length; line += 16, address += 16) {
+    const size_t n = length - line < 16 ? length - line : 16;
+    AppendFormat(pending_, "\n%08X ", address);
+    std::string chars;
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t b = bytes[line + i];
+      nonZero |= b != 0;
+      AppendFormat(pending_, i == 8 ? "-%02X" : " %02X", b);
+      chars += (b >= 0x21 && b <= 0x7F) ? static_cast<char>(b) : '.';
+    }
+    pending_.append(5 + 3 * (16 - n), ' ');
+    pending_ += chars;
+    AppendPending();
+  }
+  return nonZero;
+}
+
 bool Report::AbortRequested() { return host_ && host_->AbortRequested(); }
 
 void Report::Finish() {

@@ -4,6 +4,7 @@
 // for an unprintable byte) plus the ranges that are red.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,6 +55,14 @@ class Report {
   // Appends hexadecimal and character lines of the bytes to the pending
   // text. Returns true when an abort request stopped it.
   bool HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, bool collapse);
+
+  // Lines of sixteen bytes in the DOS Debug layout (each opens with a line
+  // break and its address, a '-' joins the eighth and ninth byte, the
+  // character column shows 0x21..0x7F as themselves and anything else as
+  // '.', a short last line is padded so its characters line up), inserted
+  // line by line. Used for reserved areas and stubs inside structures.
+  // Returns true when any byte is not zero.
+  bool AppendDebugLines(uint32_t address, const uint8_t* bytes, size_t length);
 
   // Polls the front end's abort request.
   bool AbortRequested();

@@ -14,25 +14,6 @@ namespace {
 
 namespace mz = exe::mz;
 
-// Lines of 16 bytes: the address, the bytes (a '-' before the ninth) and
-// their characters. Each line starts with its own line break, so the last
-// one is left open.
-void ListStub(Report& report, uint32_t address, const uint8_t* bytes, size_t length) {
-  for (size_t line = 0; line < length; line += 16) {
-    report.Printf("\n%08X ", address);
-    address += 16;
-    std::string chars;
-    for (size_t i = 0; i < 16; ++i) {
-      const uint8_t b = bytes[line + i];
-      report.Printf(i == 8 ? "-%02X" : " %02X", b);
-      chars += (b >= 0x21 && b <= 0x7F) ? static_cast<char>(b) : '.';
-    }
-    report.Add("     ");
-    report.Add(chars);
-    report.AppendPending();
-  }
-}
-
 }  // namespace
 
 DumpEnd DumpMz(DumpContext& ctx) {
@@ -75,7 +56,7 @@ DumpEnd DumpMz(DumpContext& ctx) {
   // offset is not followed.
   std::array<uint8_t, mz::kStubSize> stub{};
   ctx.Read(stub.data(), stub.size());
-  ListStub(r, ctx.start + static_cast<uint32_t>(mz::kSize), stub.data(), stub.size());
+  r.AppendDebugLines(ctx.start + static_cast<uint32_t>(mz::kSize), stub.data(), stub.size());
   return DumpEnd::Normal;
 }
 

@@ -247,29 +247,6 @@ void Add64BitGroup(Report& r, const uint8_t* sb) {
   r.Printf("          Reserved pad: %04X\n", Le16(sb + kReservedPad));
 }
 
-// Sixteen bytes a line from `from` to the end, lines aligned to `from`;
-// returns whether any listed byte is not zero.
-bool AddRawListing(Report& r, const uint8_t* sb, size_t from, uint32_t start) {
-  bool nonZero = false;
-  for (size_t pos = from; pos < kSuperSize; pos += 16) {
-    const size_t n = kSuperSize - pos < 16 ? kSuperSize - pos : 16;
-    std::string& line = r.Pending();
-    AppendFormat(line, "\n%08X ", start + static_cast<uint32_t>(pos));
-    std::string chars;
-    for (size_t i = 0; i < n; ++i) {
-      const uint8_t b = sb[pos + i];
-      AppendFormat(line, i == 8 ? "-%02X" : " %02X", b);
-      chars += (b >= 0x21 && b <= 0x7F) ? static_cast<char>(b) : '.';
-      nonZero |= b != 0;
-    }
-    line.append(3 * (16 - n), ' ');
-    line += "     ";
-    line += chars;
-    r.AppendPending();
-  }
-  return nonZero;
-}
-
 }  // namespace
 
 DumpEnd DumpExt2Super(DumpContext& ctx) {
@@ -295,7 +272,7 @@ DumpEnd DumpExt2Super(DumpContext& ctx) {
 
   r.Add("              reserved:");
   r.AppendPending();
-  const bool nonZero = AddRawListing(r, sb, listFrom, ctx.start);
+  const bool nonZero = r.AppendDebugLines(ctx.start + static_cast<uint32_t>(listFrom), sb + listFrom, kSuperSize - listFrom);
   r.Add("\n");
   if (nonZero) r.AnnotateLine(true, "\nOne or more of the values above was not zero.");
   r.AppendPending();

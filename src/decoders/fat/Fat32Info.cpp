@@ -3,7 +3,6 @@
 
 #include "decoders/fat/FatDecoders.h"
 #include "decoders/fat/FatLayout.h"
-#include "decoders/partition/ReservedListing.h"
 #include "engine/ByteOrder.h"
 
 namespace trovik {
@@ -33,7 +32,7 @@ DumpEnd DumpFat32Info(DumpContext& ctx) {
   report.AppendPending();
 
   const bool anyNonZero =
-      WriteReservedListing(report, ctx.start + fat::kInfoReserved, s + fat::kInfoReserved, fat::kInfoReservedLength);
+      report.AppendDebugLines(ctx.start + fat::kInfoReserved, s + fat::kInfoReserved, fat::kInfoReservedLength);
   report.Pending() = "\n";
   if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.\n");
 

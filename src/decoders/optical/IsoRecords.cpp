@@ -80,7 +80,7 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
       const size_t size = length - systemUseStart;
       r.Printf("     There is %i bytes of System Use space:\n", static_cast<int>(size));
       r.AppendPending();
-      iso::AppendDebugLines(r, ctx.start + static_cast<uint32_t>(systemUseStart), rec + systemUseStart, size);
+      r.AppendDebugLines(ctx.start + static_cast<uint32_t>(systemUseStart), rec + systemUseStart, size);
       r.AppendText("\n\n");
     }
 

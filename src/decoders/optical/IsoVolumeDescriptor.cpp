@@ -117,7 +117,7 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
   r.Printf("       Application Use: %s\n", "...not printed here...");
   r.AppendPending();
 
-  const bool nonZero = iso::AppendDebugLines(r, ctx.start + static_cast<uint32_t>(kReservedArea), d + kReservedArea,
+  const bool nonZero = r.AppendDebugLines(ctx.start + static_cast<uint32_t>(kReservedArea), d + kReservedArea,
                                              kReservedAreaSize);
   r.Add("\n");
   if (nonZero)

@@ -7,7 +7,6 @@
 #include "decoders/partition/Crc32.h"
 #include "decoders/partition/GptLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
-#include "decoders/partition/ReservedListing.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
 
@@ -75,7 +74,7 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
   report.Printf("           Entry crc32: %08X\n", Le32(h + gpt::kEntryArrayCrc));
   report.AppendPending();
 
-  const bool anyNonZero = WriteReservedListing(report, ctx.start + gpt::kReservedTail, h + gpt::kReservedTail,
+  const bool anyNonZero = report.AppendDebugLines(ctx.start + gpt::kReservedTail, h + gpt::kReservedTail,
                                                gpt::kHeaderSectorSize - gpt::kReservedTail);
   report.Pending() = "\n";
   if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.");
