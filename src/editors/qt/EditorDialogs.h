@@ -1,0 +1,28 @@
+// The editor dialogs as the desktop application calls them: from its dump
+// run's front end (edit mode) and from Tools > LBA to CHS. Each editor works
+// on the caller's bytes in place and returns true when the user pressed OK;
+// on Cancel the bytes are exactly as they were. Call on the UI thread.
+#pragma once
+
+#include <cstdint>
+
+class QWidget;
+
+namespace trovik {
+
+class FileAccess;
+
+// A FAT12/16 BIOS parameter block (62 bytes).
+bool EditBpb(QWidget* parent, uint8_t* bpb62);
+// One MBR partition entry (16 bytes); index is the entry's number in the
+// request, shown as "Entry #".
+bool EditMbrEntry(QWidget* parent, uint8_t* entry16, int index);
+// A GPT header sector (512 bytes) read at file offset start; "Recalculate
+// CRC" reads the partition entry array from file.
+bool EditGptHeader(QWidget* parent, uint8_t* header512, uint32_t start, FileAccess& file);
+// One GPT partition entry (128 bytes).
+bool EditGptEntry(QWidget* parent, uint8_t* entry128, int index);
+// The LBA/CHS converter, modal.
+void ShowLbaChs(QWidget* parent);
+
+}  // namespace trovik

@@ -1,0 +1,167 @@
+// The structure editors as a person meets them: the boxes filled from the
+// structure, the buttons, and what OK or Cancel leaves in the caller's bytes.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextEdit>
+#include <cstring>
+
+#include "DialogTest.h"
+#include "decoders/partition/Crc32.h"
+#include "decoders/partition/GptLayout.h"
+#include "editors/qt/EditBpbDlg.h"
+#include "editors/qt/EditGptDlgs.h"
+#include "editors/qt/EditMbrDlg.h"
+#include "editors/qt/EditorDialogs.h"
+#include "engine/ByteOrder.h"
+#include "engine/FileAccess.h"
+
+namespace trovik {
+namespace {
+
+using test::Box;
+using test::Click;
+using test::ReadTestFile;
+using test::Text;
+using Bytes = std::vector<uint8_t>;
+
+Bytes Slice(const Bytes& from, size_t offset, size_t length) {
+  return Bytes(from.begin() + static_cast<ptrdiff_t>(offset), from.begin() + static_cast<ptrdiff_t>(offset + length));
+}
+
+bool Checked(QWidget* dialog, const char* name) {
+  return dialog->findChild<QAbstractButton*>(QLatin1String(name))->isChecked();
+}
+
+TEST(EditBpbDlg, ShowsTheBlockAndGeneratesSerialsInTheBoxOnly) {
+  const Bytes original = Slice(ReadTestFile("fat/fat12.img"), 0, 62);
+  Bytes bpb = original;
+  {
+    CEditBpbDlg dialog(bpb.data());
+    EXPECT_EQ(dialog.windowTitle(), "Edit BPB");
+    EXPECT_EQ(Text(&dialog, "jump0") + Text(&dialog, "jump1") + Text(&dialog, "jump2"), "EB3C90");
+    EXPECT_EQ(Text(&dialog, "bytesPerSector") + " " + Text(&dialog, "serial"), "512 0x1234ABCD");
+    EXPECT_EQ(Text(&dialog, "label"), "TROVIK12   ");
+    EXPECT_TRUE(Checked(&dialog, "fat12"));
+    EXPECT_FALSE(Checked(&dialog, "fat16"));
+    Click(&dialog, "generate");
+    const QString first = Text(&dialog, "serial");
+    Click(&dialog, "generate");
+    EXPECT_NE(Text(&dialog, "serial"), first);
+    EXPECT_NE(first, "0x1234ABCD");
+    Click(&dialog, "cancel");
+    EXPECT_EQ(bpb, original);
+  }
+  CEditBpbDlg dialog(bpb.data());
+  Click(&dialog, "ok");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(bpb, original);
+}
+
+TEST(EditBpbDlg, TypedValuesAreStoredOnOk) {
+  Bytes bpb = Slice(ReadTestFile("fat/fat16-head.bin"), 0, 62);
+  CEditBpbDlg dialog(bpb.data());
+  EXPECT_TRUE(Checked(&dialog, "fat16"));
+  Box(&dialog, "jump0")->clear();
+  QTest::keyClicks(Box(&dialog, "jump0"), "e9");
+  EXPECT_EQ(Text(&dialog, "jump0"), "E9");  // the jump boxes force upper case
+  Box(&dialog, "sectorsPerCluster")->setText("300");
+  Box(&dialog, "oemName")->setText(QString::fromUtf8("\xC3\x89T\xE2\x82\xAC"));  // code page 1252 letters
+  dialog.findChild<QRadioButton*>("fat12")->setChecked(true);
+  Click(&dialog, "ok");
+  EXPECT_EQ(bpb[0], 0xE9);
+  EXPECT_EQ(bpb[13], 44);
+  EXPECT_EQ(0, std::memcmp(bpb.data() + 3, "\xC9T\x80\0\0\0\0\0", 8));
+  EXPECT_EQ(0, std::memcmp(bpb.data() + 54, "FAT12   ", 8));
+}
+
+TEST(EditMbrDlg, GenFillsTheStoredBytesAndOkStoresThem) {
+  Bytes entry = Slice(ReadTestFile("partition/mbr.bin"), 0x1CE, 16);
+  CEditMbrDlg dialog(entry.data(), 1);
+  EXPECT_EQ(dialog.windowTitle(), "Edit MBR");
+  EXPECT_EQ(Text(&dialog, "entryNum"), "1");
+  EXPECT_TRUE(Box(&dialog, "entryNum")->isReadOnly());
+  EXPECT_EQ(Text(&dialog, "bootId"), "0x00");
+  EXPECT_EQ(Text(&dialog, "systemId"), "0x83");
+  EXPECT_EQ(Text(&dialog, "startLba"), "10240");
+
+  Box(&dialog, "startLba")->setText("302463");  // cylinder 300, head 1, sector 1
+  Box(&dialog, "sectorCount")->setText("1008");
+  Click(&dialog, "genStart");
+  EXPECT_EQ(Text(&dialog, "startHead") + "/" + Text(&dialog, "startSector") + "/" + Text(&dialog, "startCylinder"),
+            "1/65/44");
+  Click(&dialog, "genEnd");  // last sector 303470: cylinder 301, head 0, sector 63
+  EXPECT_EQ(Text(&dialog, "endHead") + "/" + Text(&dialog, "endSector") + "/" + Text(&dialog, "endCylinder"),
+            "0/127/45");
+  Box(&dialog, "bootId")->setText("80");
+  Click(&dialog, "ok");
+  EXPECT_EQ(Bytes(entry.begin(), entry.begin() + 8), (Bytes{0x80, 1, 0x41, 44, 0x83, 0, 0x7F, 45}));
+  EXPECT_EQ(Le32(entry.data() + 8), 302463u);
+  EXPECT_EQ(Le32(entry.data() + 12), 1008u);
+}
+
+TEST(EditGptHeaderDlg, RecalculateShowsTheNewCrcAndOkHandsItOver) {
+  MemoryFile file(ReadTestFile("partition/gpt.bin"));
+  file.Bytes()[0x400 + 56] = 'e';  // an entry's name changed
+  Bytes header = Slice(file.Bytes(), 0x200, 512);
+  const Bytes original = header;
+  {
+    CEditGptHeaderDlg dialog(header.data(), 0x200, file);
+    EXPECT_EQ(Text(&dialog, "entryCount"), "128");
+    EXPECT_EQ(Text(&dialog, "originalCrc"), QString::asprintf("0x%08X", Le32(original.data() + 88)));
+    EXPECT_EQ(Text(&dialog, "newCrc"), "");
+    Click(&dialog, "recalculate");
+    const uint32_t crc = Crc32().Compute(file.Bytes().data() + 0x400, 128 * 128);
+    EXPECT_EQ(Text(&dialog, "newCrc"), QString::asprintf("0x%08X", crc));
+    Click(&dialog, "cancel");
+    EXPECT_EQ(header, original);  // nothing reaches the caller on Cancel
+  }
+  CEditGptHeaderDlg dialog(header.data(), 0x200, file);
+  Click(&dialog, "recalculate");
+  Click(&dialog, "ok");
+  EXPECT_EQ(Le32(header.data() + 88), Crc32().Compute(file.Bytes().data() + 0x400, 128 * 128));
+  EXPECT_EQ(Le32(header.data() + 16), GptHeaderCrc(header.data()));
+  EXPECT_EQ(0, std::memcmp(header.data() + 20, original.data() + 20, 68));  // nothing else moved
+}
+
+TEST(EditorEntryPoints, GptEntryShowsAndStoresItsFields) {
+  Bytes entry = Slice(ReadTestFile("partition/gpt.bin"), 0x480, 128);  // "Linux root", attribute bits 60 and 62
+  PutLe64(entry.data() + 40, 0x2'0000'0000ull);                       // past 2 TiB
+  const Bytes original = entry;
+  test::WhenModalOpens([](QWidget* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), "Edit GPT Entry");
+    EXPECT_EQ(Text(dialog, "entryNum") + " " + Text(dialog, "endLba") + " " + Text(dialog, "name"),
+              "1 8589934592 Linux root");
+    EXPECT_EQ(dialog->findChild<QTextEdit*>("reminder")->toPlainText(),
+              "Modifying a value here will need the Header updated.\nBe sure to 'Edit' the Header too.");
+    Box(dialog, "name")->setText(QString::fromUtf8("Wurzel \xC3\xBC"));
+    Box(dialog, "startLba")->setText("0x1000");
+    dialog->findChild<QCheckBox*>("legacyBootable")->setChecked(true);
+    Click(dialog, "ok");
+  });
+  EXPECT_TRUE(EditGptEntry(nullptr, entry.data(), 1));
+  EXPECT_EQ(Le64(entry.data() + 32), 0x1000u);
+  EXPECT_EQ(Le64(entry.data() + 40), 0x2'0000'0000ull);
+  EXPECT_EQ(Le64(entry.data() + 48), Le64(original.data() + 48) | 4);
+  EXPECT_EQ(Le16(entry.data() + 56 + 2 * 7), 0x00FC);
+  EXPECT_EQ(Le16(entry.data() + 56 + 2 * 8), 0);
+  EXPECT_EQ(0, std::memcmp(entry.data(), original.data(), 32));  // the GUIDs
+}
+
+TEST(EditorEntryPoints, CancelAndEscape) {
+  Bytes mbr(16, 0);
+  test::WhenModalOpens([](QWidget* dialog) {
+    test::Box(dialog, "bootId")->setText("80");
+    test::Click(dialog, "cancel");
+  });
+  EXPECT_FALSE(EditMbrEntry(nullptr, mbr.data(), 2));
+  EXPECT_EQ(mbr, Bytes(16, 0));
+
+  test::WhenModalOpens([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+  ShowLbaChs(nullptr);  // returns once Escape closed it
+}
+
+}  // namespace
+}  // namespace trovik
