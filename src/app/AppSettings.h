@@ -1,0 +1,24 @@
+// The per-user settings of the application, group "Settings" under the
+// organisation "Velmarra" and the application "trovik".
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace trovik::settings {
+
+inline constexpr const char* kOrganization = "Velmarra";
+inline constexpr const char* kApplication = "trovik";
+
+QString LastFilename();
+void SetLastFilename(const QString& path);
+int OffsetType();  // 0 = bytes, 1 = sectors
+void SetOffsetType(int offsetType);
+bool IsIso();
+void SetIsIso(bool isIso);
+// The main window's placement record, as File > Exit stored it (may be
+// missing or of any length: check before use).
+QByteArray WindowPlacement();
+void SetWindowPlacement(const QByteArray& record);
+
+}  // namespace trovik::settings

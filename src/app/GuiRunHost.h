@@ -1,0 +1,68 @@
+// The desktop application's answers to what a dump run asks of its front
+// end. The run decodes on a worker thread; every question that needs a
+// person is put to the user on the UI thread while the worker waits, after
+// the report written so far has been shown.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+
+#include "engine/RunHost.h"
+
+namespace trovik {
+
+class GuiRunHost : public QObject, public RunHost {
+  Q_OBJECT
+ public:
+  explicit GuiRunHost(QWidget* dialogParent, QObject* parent = nullptr);
+
+  bool AbortRequested() override { return abort_.load(std::memory_order_relaxed); }
+  void ShowMessage(const std::string& text) override;
+  std::optional<uint32_t> AskStartOffset() override;
+  // Structure editors: they open their dialogs through OnUiThread with
+  // DialogParent() as the parent; until they exist the answer is Cancel.
+  bool EditBpb(uint8_t* bpb62) override;
+  bool EditMbrEntry(uint8_t* entry16, int index) override;
+  bool EditGptHeader(uint8_t* header512, uint32_t start, FileAccess& file) override;
+  bool EditGptEntry(uint8_t* entry128, int index) override;
+
+  void RequestAbort() { abort_.store(true, std::memory_order_relaxed); }
+  void ResetAbort() { abort_.store(false, std::memory_order_relaxed); }
+  // Called on the worker thread before each question, so the report shown
+  // is up to date when the dialog opens.
+  void SetBeforeQuestion(std::function<void()> beforeQuestion) { beforeQuestion_ = std::move(beforeQuestion); }
+
+  QWidget* DialogParent() const { return dialogParent_; }
+
+  // Runs f on the UI thread and returns its result; from the UI thread
+  // itself f runs at once.
+  template <typename F>
+  auto OnUiThread(F f) -> decltype(f()) {
+    if (beforeQuestion_ && QThread::currentThread() != thread()) beforeQuestion_();
+    using Result = decltype(f());
+    if constexpr (std::is_void_v<Result>) {
+      if (QThread::currentThread() == thread())
+        f();
+      else
+        QMetaObject::invokeMethod(this, [&] { f(); }, Qt::BlockingQueuedConnection);
+    } else {
+      Result result{};
+      if (QThread::currentThread() == thread())
+        result = f();
+      else
+        QMetaObject::invokeMethod(this, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+      return result;
+    }
+  }
+
+ private:
+  QPointer<QWidget> dialogParent_;
+  std::atomic<bool> abort_{false};
+  std::function<void()> beforeQuestion_;
+};
+
+}  // namespace trovik

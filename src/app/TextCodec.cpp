@@ -1,0 +1,147 @@
+#include "app/TextCodec.h"
+
+namespace trovik {
+
+namespace {
+
+constexpr char16_t kHighHalf[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// Length of the valid UTF-8 sequence at data (0 when it is not valid),
+// or -1 when the bytes end before the sequence could be judged.
+int Utf8SequenceLength(const uint8_t* data, qsizetype n, char32_t& code) {
+  const uint8_t b0 = data[0];
+  int len;
+  uint8_t lo = 0x80, hi = 0xBF;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    code = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    code = b0 & 0x0F;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;  // no surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    code = b0 & 0x07;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  for (int i = 1; i < len; ++i) {
+    if (i >= n) return -1;
+    const uint8_t b = data[i];
+    if (b < (i == 1 ? lo : 0x80) || b > (i == 1 ? hi : 0xBF)) return 0;
+    code = (code << 6) | (b & 0x3F);
+  }
+  return len;
+}
+
+}  // namespace
+
+char16_t Cp1252ToUnicode(unsigned char c) {
+  return (c >= 0x80 && c <= 0x9F) ? kHighHalf[c - 0x80] : static_cast<char16_t>(c);
+}
+
+void ReportTextDecoder::Append(std::string_view bytes, QString& out) {
+  const qsizetype base = out.size();
+  out.resize(base + static_cast<qsizetype>(bytes.size()));
+  char16_t* dst = reinterpret_cast<char16_t*>(out.data()) + base;
+  char16_t* const first = dst;
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* const stop = in + bytes.size();
+  if (lastWasCr_ && in < stop && *in == '\n') ++in;
+  lastWasCr_ = false;
+  while (in < stop) {
+    const unsigned char c = *in++;
+    if (c >= 0x20 && c < 0x80) {
+      *dst++ = c;
+    } else if (c == '\r') {
+      *dst++ = u'\n';
+      if (in == stop)
+        lastWasCr_ = true;
+      else if (*in == '\n')
+        ++in;
+    } else if (c != 0) {
+      *dst++ = Cp1252ToUnicode(c);
+    }
+  }
+  out.truncate(base + (dst - first));
+}
+
+void LenientTextDecoder::Put(char32_t c, QString& out) {
+  if (c == U'\n' && lastWasCr_) {
+    lastWasCr_ = false;
+    return;
+  }
+  lastWasCr_ = c == U'\r';
+  if (c == 0) return;
+  if (atStart_) {
+    atStart_ = false;
+    if (c == 0xFEFF) return;
+  }
+  if (c == U'\r') c = U'\n';
+  if (c >= 0x10000) {
+    out.append(QChar::highSurrogate(c));
+    out.append(QChar::lowSurrogate(c));
+  } else {
+    out.append(QChar(static_cast<char16_t>(c)));
+  }
+}
+
+void LenientTextDecoder::DecodeFrom(const uint8_t* data, qsizetype n, bool final, QString& out) {
+  qsizetype i = 0;
+  while (i < n) {
+    const uint8_t b = data[i];
+    if (b < 0x80) {
+      Put(b, out);
+      ++i;
+      continue;
+    }
+    char32_t code = 0;
+    const int len = Utf8SequenceLength(data + i, n - i, code);
+    if (len < 0 && !final) {
+      carry_ = QByteArray(reinterpret_cast<const char*>(data + i), n - i);
+      return;
+    }
+    if (len > 0) {
+      Put(code, out);
+      i += len;
+    } else {
+      Put(Cp1252ToUnicode(b), out);
+      ++i;
+    }
+  }
+}
+
+void LenientTextDecoder::Append(QByteArrayView bytes, QString& out) {
+  out.reserve(out.size() + bytes.size());
+  if (!carry_.isEmpty()) {
+    QByteArray joined = carry_;
+    carry_.clear();
+    joined.append(bytes.data(), bytes.size());
+    DecodeFrom(reinterpret_cast<const uint8_t*>(joined.constData()), joined.size(), false, out);
+    return;
+  }
+  DecodeFrom(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), false, out);
+}
+
+void LenientTextDecoder::Finish(QString& out) {
+  const QByteArray rest = carry_;
+  carry_.clear();
+  DecodeFrom(reinterpret_cast<const uint8_t*>(rest.constData()), rest.size(), true, out);
+}
+
+QString DecodeTextLeniently(QByteArrayView bytes) {
+  LenientTextDecoder decoder;
+  QString out;
+  decoder.Append(bytes, out);
+  decoder.Finish(out);
+  return out;
+}
+
+}  // namespace trovik

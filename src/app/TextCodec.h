@@ -1,0 +1,50 @@
+// Text conversions of the desktop application: the report's 8-bit code page
+// 1252 text to Unicode, and the lenient reading of text files (UTF-8 where
+// it is valid, code page 1252 for any other byte).
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <string_view>
+
+namespace trovik {
+
+// The Unicode character of a code page 1252 byte (undefined bytes map to
+// the C1 control of the same value, as the system's conversion does).
+char16_t Cp1252ToUnicode(unsigned char c);
+
+// Turns report text into view text: code page 1252 to Unicode, carriage
+// returns and CR LF pairs to '\n', NUL bytes dropped. Keeps its state
+// between calls so a CR LF split over two calls gives one line break.
+class ReportTextDecoder {
+ public:
+  void Append(std::string_view bytes, QString& out);
+
+ private:
+  bool lastWasCr_ = false;
+};
+
+// Reads a text file's bytes piece by piece: UTF-8 sequences that are valid
+// become their characters, every other byte is read as code page 1252, NUL
+// bytes are dropped and line breaks become '\n'. A leading byte order mark
+// is skipped.
+class LenientTextDecoder {
+ public:
+  void Append(QByteArrayView bytes, QString& out);
+  // Decodes what is left over at the end of the input.
+  void Finish(QString& out);
+
+ private:
+  void Put(char32_t c, QString& out);
+  void DecodeFrom(const uint8_t* data, qsizetype n, bool final, QString& out);
+
+  QByteArray carry_;
+  bool lastWasCr_ = false;
+  bool atStart_ = true;
+};
+
+QString DecodeTextLeniently(QByteArrayView bytes);
+
+}  // namespace trovik

@@ -1,0 +1,259 @@
+// Dump runs into the view, driven through the run's front end: where the
+// report goes, its colours, the selection afterwards, questions put to the
+// user on the UI thread, and stopping a run.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <unistd.h>
+#include <QTest>
+#include <QTemporaryDir>
+#include <thread>
+
+#include "GuiTestSupport.h"
+#include "app/AppSettings.h"
+#include "app/DumpRunner.h"
+#include "app/MainFrame.h"
+#include "app/TrovikView.h"
+#include "engine/DumpType.h"
+#include "engine/Report.h"
+#include "request/LimitsDlg.h"
+#include "request/StartOffsetDlg.h"
+
+namespace trovik {
+namespace {
+
+class DumpRunTest : public testing::Test {
+ protected:
+  void SetUp() override { frame.show(); }
+  CTrovikDoc* Doc() { return frame.Document(); }
+  CTrovikView* View() { return frame.View(); }
+  DumpRunner* Runner() { return frame.Runner(); }
+  QString Text() { return Doc()->Text().ToPlainText(); }
+  // The report with red ranges marked [[like this]].
+  QString Marked() {
+    QString out = Text();
+    const auto red = Doc()->Text().RedRanges(0, Doc()->Text().Length());
+    for (auto it = red.rbegin(); it != red.rend(); ++it) {
+      out.insert(it->end, QStringLiteral("]]"));
+      out.insert(it->start, QStringLiteral("[["));
+    }
+    return out;
+  }
+  void RunJob(DumpRunner::Job job) {
+    Runner()->StartJob(std::move(job));
+    Runner()->WaitForFinished();
+  }
+
+  CMainFrame frame;
+};
+
+RunStatus WriteAnnotatedLines(ReportSink& sink, RunHost& host) {
+  Report report(sink, &host);
+  report.Add("Boot ID: 0x12\n");
+  report.AnnotateLine(true, " <-- Invalid boot ID");
+  report.Add("Type: 0x07\n");
+  report.AnnotateLine(false, " (correct)");
+  report.Add("Size: 0\n");
+  report.AppendPending();
+  report.Finish();
+  return RunStatus::Done;
+}
+
+TEST_F(DumpRunTest, ReportGoesInAtTheCaretWithRedAnnotationsAndTheCaretStaysBefore) {
+  Doc()->InsertReport(0, u"before|after", false);
+  View()->SetSelection(7, 7);
+  RunJob(WriteAnnotatedLines);
+  EXPECT_EQ(Marked(), QStringLiteral("before|Boot ID: 0x12[[ <-- Invalid boot ID\n]]Type: 0x07 (correct)\nSize: 0\nafter"));
+  EXPECT_EQ(View()->Caret(), 7);
+  EXPECT_FALSE(View()->HasSelection());
+  EXPECT_FALSE(View()->IsReadOnly());
+}
+
+TEST_F(DumpRunTest, ASecondRunWithoutMovingTheCaretStandsAboveTheFirst) {
+  RunJob([](ReportSink& sink, RunHost& host) {
+    Report report(sink, &host);
+    report.AppendText("first\n");
+    report.Finish();
+    return RunStatus::Done;
+  });
+  RunJob([](ReportSink& sink, RunHost& host) {
+    Report report(sink, &host);
+    report.AppendText("second\n");
+    report.Finish();
+    return RunStatus::Done;
+  });
+  EXPECT_EQ(Text(), QStringLiteral("second\nfirst\n"));
+}
+
+TEST_F(DumpRunTest, TheFirstTextReplacesTheSelectionWhichIsThenPutBack) {
+  Doc()->InsertReport(0, u"keep REPLACED keep", false);
+  View()->SetSelection(5, 13);
+  RunJob(WriteAnnotatedLines);
+  EXPECT_TRUE(Text().startsWith(QStringLiteral("keep Boot ID")));
+  EXPECT_TRUE(Text().endsWith(QStringLiteral("Size: 0\n keep")));
+  EXPECT_EQ(View()->SelectionStart(), 5);
+  EXPECT_EQ(View()->SelectionEnd(), 13);
+}
+
+TEST_F(DumpRunTest, ARunThatWritesNothingLeavesTheSelectionsText) {
+  Doc()->InsertReport(0, u"selected", false);
+  View()->SetSelection(0, 8);
+  RunJob([](ReportSink&, RunHost&) { return RunStatus::Done; });
+  EXPECT_EQ(Text(), QStringLiteral("selected"));
+}
+
+TEST_F(DumpRunTest, QuestionsOfTheRunAreAskedOnTheUiThreadAfterTheTextSoFar) {
+  QString shownBefore;
+  test::AnswerNextModal([&](QWidget* modal) {
+    shownBefore = Text();
+    auto* prompt = qobject_cast<CStartOffsetDlg*>(modal);
+    ASSERT_NE(prompt, nullptr);
+    prompt->OffsetEdit()->setText(QStringLiteral("0x1000"));
+    prompt->accept();
+  });
+  std::optional<uint32_t> answer;
+  std::thread::id askedFrom;
+  RunJob([&](ReportSink& sink, RunHost& host) {
+    Report report(sink, &host);
+    report.AppendText("HCCA\n");
+    askedFrom = std::this_thread::get_id();
+    answer = host.AskStartOffset();
+    report.Finish();
+    return RunStatus::Done;
+  });
+  EXPECT_NE(askedFrom, std::this_thread::get_id());
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_EQ(*answer, 0x1000u);
+  EXPECT_EQ(shownBefore, QStringLiteral("HCCA"));  // the last character is held back until the run ends
+}
+
+TEST_F(DumpRunTest, EditorsAnswerCancelUntilTheyExist) {
+  bool confirmed = true;
+  RunJob([&](ReportSink&, RunHost& host) {
+    uint8_t bpb[62] = {};
+    confirmed = host.EditBpb(bpb);
+    return RunStatus::Done;
+  });
+  EXPECT_FALSE(confirmed);
+}
+
+TEST_F(DumpRunTest, EscapeStopsARunningDumpWithTheAbortEnding) {
+  // A request over a large memory file through the real run.
+  std::vector<uint8_t> bytes(64 << 20, 0x41);
+  auto file = std::make_unique<MemoryFile>(std::move(bytes));
+  DumpRequest request;
+  request.dumpType = static_cast<int>(DumpType::DosDebug);
+  request.start = "0";
+  request.end = "0xFFFFFFFF";
+  Runner()->SetProgressDelay(0);
+  Runner()->Start(std::move(file), request);
+  ASSERT_TRUE(Runner()->IsRunning());
+  ASSERT_TRUE(test::WaitFor([&] { return Doc()->Text().Length() > 0; }));
+  QTest::keyClick(View(), Qt::Key_Escape);
+  Runner()->WaitForFinished();
+  EXPECT_EQ(Runner()->LastStatus(), RunStatus::Aborted);
+  const QString text = Text();
+  EXPECT_TRUE(text.endsWith(QStringLiteral("\nUser Abort..."))) << text.right(100).toStdString();
+  EXPECT_LT(Doc()->Text().LineCount(), 4 << 20);  // stopped long before the end
+  EXPECT_EQ(View()->Caret(), 0);
+}
+
+// A job that writes slowly until it is stopped or has written `lines` lines.
+DumpRunner::Job SlowJob(int lines) {
+  return [lines](ReportSink& sink, RunHost& host) {
+    Report report(sink, &host);
+    for (int i = 0; i < lines; ++i) {
+      if (host.AbortRequested()) {
+        report.AppendText(kAbortText);
+        report.Finish();
+        return RunStatus::Aborted;
+      }
+      report.AppendText("line\n");
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    report.Finish();
+    return RunStatus::Done;
+  };
+}
+
+TEST_F(DumpRunTest, OnlyAnEscapePressedAfterTheRunBeganCounts) {
+  // Repeats of a key that was already down when the run began are ignored.
+  Runner()->StartJob(SlowJob(60));
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(View(), &repeat);
+  Runner()->WaitForFinished();
+  EXPECT_EQ(Runner()->LastStatus(), RunStatus::Done);
+  // A new press stops it, and the view is usable while it runs.
+  Runner()->StartJob(SlowJob(3000));
+  ASSERT_TRUE(test::WaitFor([&] { return Doc()->Text().LineCount() > 3; }));
+  EXPECT_TRUE(View()->IsReadOnly());
+  EXPECT_FALSE(frame.Action(ID_FILE_OPEN)->isEnabled());
+  QTest::keyClick(View(), Qt::Key_Escape);
+  Runner()->WaitForFinished();
+  EXPECT_EQ(Runner()->LastStatus(), RunStatus::Aborted);
+  EXPECT_TRUE(frame.Action(ID_FILE_OPEN)->isEnabled());
+}
+
+TEST_F(DumpRunTest, CancelInTheProgressWindowStopsTheRun) {
+  Runner()->SetProgressDelay(0);
+  Runner()->StartJob(SlowJob(3000));
+  QProgressDialog* progress = nullptr;
+  ASSERT_TRUE(test::WaitFor([&] {
+    progress = frame.findChild<QProgressDialog*>();
+    return progress && progress->isVisible();
+  }));
+  QPushButton* cancel = progress->findChild<QPushButton*>();
+  ASSERT_NE(cancel, nullptr);
+  cancel->click();
+  Runner()->WaitForFinished();
+  EXPECT_EQ(Runner()->LastStatus(), RunStatus::Aborted);
+  EXPECT_TRUE(Text().endsWith(QStringLiteral("\nUser Abort...")));
+}
+
+TEST_F(DumpRunTest, FileOpenRunShowsTheRequestDialogPresetAndDumps) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("disk.img"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(0x200, '\x55'));
+  file.close();
+  QString presetEnd;
+  test::AnswerNextModal([&](QWidget* modal) {
+    auto* limits = qobject_cast<CLimitsDlg*>(modal);
+    ASSERT_NE(limits, nullptr);
+    presetEnd = qobject_cast<QLineEdit*>(limits->Control(1001))->text();
+    qobject_cast<QLineEdit*>(limits->Control(1001))->setText(QStringLiteral("0x1F"));
+    QTest::mouseClick(limits->TypeButton(static_cast<int>(DumpType::DosDebug)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(limits->Control(1)), Qt::LeftButton);
+  });
+  frame.DumpFile(path);
+  Runner()->WaitForFinished();
+  EXPECT_EQ(presetEnd, QStringLiteral("0x000001FF"));
+  EXPECT_EQ(settings::LastFilename(), path);
+  EXPECT_EQ(Doc()->Text().LineCount(), 3);
+  EXPECT_TRUE(Text().startsWith(QStringLiteral("\n00000000  55 55")));
+}
+
+TEST_F(DumpRunTest, OpenErrorsArePlainMessagesAndEndTheRun) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("read-only.img"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("x");
+  file.close();
+  file.setPermissions(QFileDevice::ReadOwner);
+  test::ShownMessage message;
+  test::AnswerNextModal({}, &message);
+  frame.DumpFile(geteuid() == 0 ? dir.filePath(QStringLiteral("missing.img")) : path);
+  ASSERT_TRUE(message.shown);
+  EXPECT_TRUE(message.text.startsWith(QStringLiteral("Error opening file: ")));
+  EXPECT_EQ(message.icon, QMessageBox::NoIcon);
+  EXPECT_FALSE(Runner()->IsRunning());
+  EXPECT_TRUE(Text().isEmpty());
+}
+
+}  // namespace
+}  // namespace trovik

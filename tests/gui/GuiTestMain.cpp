@@ -1,0 +1,35 @@
+// Runs the GUI tests offscreen, with settings in a folder of their own that
+// is emptied before every test: never the user's.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/AppSettings.h"
+#include "app/TrovikApp.h"
+
+namespace {
+
+QTemporaryDir* g_settingsDir = nullptr;
+
+class FreshSettings : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override {
+    QSettings(trovik::settings::kOrganization, trovik::settings::kApplication).clear();
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir settingsDir;
+  g_settingsDir = &settingsDir;
+  qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
+  QApplication app(argc, argv);
+  trovik::SetApplicationNames();
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+  testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
+  return RUN_ALL_TESTS();
+}

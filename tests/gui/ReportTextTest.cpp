@@ -1,0 +1,161 @@
+// The report model: text, lines and red ranges stay right through inserts
+// and removals that cross block boundaries; search; the text conversions.
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include "app/ReportText.h"
+#include "app/TextCodec.h"
+
+namespace trovik {
+namespace {
+
+// The same report kept the slow, obvious way.
+struct Reference {
+  QString text;
+  std::vector<bool> red;
+
+  void Insert(qsizetype pos, const QString& s, bool r) {
+    text.insert(pos, s);
+    red.insert(red.begin() + pos, static_cast<size_t>(s.size()), r);
+  }
+  void Remove(qsizetype pos, qsizetype len) {
+    text.remove(pos, len);
+    red.erase(red.begin() + pos, red.begin() + pos + len);
+  }
+};
+
+void ExpectSame(const ReportText& model, const Reference& ref) {
+  ASSERT_EQ(model.Length(), ref.text.size());
+  ASSERT_EQ(model.ToPlainText(), ref.text);
+  const QStringList lines = ref.text.split(QLatin1Char('\n'));
+  ASSERT_EQ(model.LineCount(), lines.size());
+  qsizetype start = 0;
+  for (qsizetype i = 0; i < lines.size(); i += std::max<qsizetype>(1, lines.size() / 50)) {
+    start = 0;
+    for (qsizetype j = 0; j < i; ++j) start += lines[j].size() + 1;
+    ASSERT_EQ(model.LineStart(i), start) << "line " << i;
+    ASSERT_EQ(model.LineLength(i), lines[i].size()) << "line " << i;
+    ASSERT_EQ(model.LineOfPosition(start), i);
+  }
+  std::vector<bool> red(static_cast<size_t>(ref.text.size()), false);
+  for (const TextRange& r : model.RedRanges(0, model.Length()))
+    for (qsizetype p = r.start; p < r.end; ++p) red[static_cast<size_t>(p)] = true;
+  ASSERT_EQ(red, ref.red);
+}
+
+QString RandomText(QRandomGenerator& rng, int length) {
+  QString s;
+  for (int i = 0; i < length; ++i) s.append(rng.bounded(12) == 0 ? QChar('\n') : QChar('a' + rng.bounded(26)));
+  return s;
+}
+
+TEST(ReportText, StaysEqualToAPlainStringThroughRandomEdits) {
+  QRandomGenerator rng(7);
+  ReportText model;
+  Reference ref;
+  for (int step = 0; step < 400; ++step) {
+    const int op = rng.bounded(10);
+    if (op < 6 || ref.text.isEmpty()) {
+      // Some inserts are large enough to split blocks.
+      const int length = rng.bounded(6) == 0 ? 20000 + rng.bounded(50000) : 1 + rng.bounded(200);
+      const qsizetype pos = rng.bounded(static_cast<int>(ref.text.size()) + 1);
+      const bool red = rng.bounded(3) == 0;
+      const QString s = RandomText(rng, length);
+      model.Insert(pos, s, red);
+      ref.Insert(pos, s, red);
+    } else if (op < 9) {
+      const qsizetype pos = rng.bounded(static_cast<int>(ref.text.size()));
+      const qsizetype len = std::min<qsizetype>(ref.text.size() - pos, rng.bounded(op == 8 ? 40000 : 300));
+      model.Remove(pos, len);
+      ref.Remove(pos, len);
+    } else {
+      const qsizetype pos = rng.bounded(static_cast<int>(ref.text.size()));
+      const qsizetype len = std::min<qsizetype>(ref.text.size() - pos, rng.bounded(500));
+      const bool red = rng.bounded(2) == 0;
+      model.SetRed(pos, len, red);
+      for (qsizetype p = pos; p < pos + len; ++p) ref.red[static_cast<size_t>(p)] = red;
+    }
+    if (step % 40 == 0) ExpectSame(model, ref);
+  }
+  ExpectSame(model, ref);
+  EXPECT_GT(model.BlockCount(), 2u);
+}
+
+TEST(ReportText, TextInsertedInsideRedIsNotRedAndRedInsertJoinsNeighbours) {
+  ReportText model;
+  model.Insert(0, u"line\n", false);
+  model.Insert(5, u" <-- bad\n", true);
+  EXPECT_EQ(model.RedRanges(0, model.Length()), (std::vector<TextRange>{{5, 14}}));
+  model.Insert(8, u"xy", false);  // inside the red range
+  EXPECT_EQ(model.RedRanges(0, model.Length()), (std::vector<TextRange>{{5, 8}, {10, 16}}));
+  model.Insert(8, u"zz", true);
+  EXPECT_EQ(model.RedRanges(0, model.Length()), (std::vector<TextRange>{{5, 10}, {12, 18}}));
+}
+
+TEST(ReportText, LinesOfAnEmptyAndAnUnfinishedText) {
+  ReportText model;
+  EXPECT_EQ(model.LineCount(), 1);
+  EXPECT_EQ(model.LineLength(0), 0);
+  model.Insert(0, u"ab\ncd", false);
+  EXPECT_EQ(model.LineCount(), 2);
+  EXPECT_EQ(model.LineStart(1), 3);
+  EXPECT_EQ(model.LineLength(1), 2);
+  EXPECT_EQ(model.LineOfPosition(5), 1);
+  EXPECT_EQ(model.MaxLineColumns(), 2);
+}
+
+TEST(ReportText, FindsAcrossBlockBoundariesInBothDirections) {
+  ReportText model;
+  QString big(100000, QLatin1Char('x'));
+  big.replace(32767, 6, QStringLiteral("Needle"));  // across the first block edge
+  big.replace(90000, 6, QStringLiteral("needle"));
+  model.Insert(0, big, false);
+  ReportText::FindOptions down;
+  EXPECT_EQ(model.Find(u"needle", 0, down), 32767);
+  EXPECT_EQ(model.Find(u"needle", 32768, down), 90000);
+  down.matchCase = true;
+  EXPECT_EQ(model.Find(u"needle", 0, down), 90000);
+  ReportText::FindOptions up;
+  up.backward = true;
+  EXPECT_EQ(model.Find(u"needle", model.Length(), up), 90000);
+  EXPECT_EQ(model.Find(u"needle", 90005, up), 32767);
+  EXPECT_EQ(model.Find(u"needle", 32772, up), -1);  // a match must end before the start point
+}
+
+TEST(ReportText, WholeWordSkipsMatchesInsideWords) {
+  ReportText model;
+  model.Insert(0, u"Count: 4 Counter: 5 count", false);
+  ReportText::FindOptions whole;
+  whole.wholeWord = true;
+  EXPECT_EQ(model.Find(u"count", 1, whole), 20);
+  whole.backward = true;
+  EXPECT_EQ(model.Find(u"count", 19, whole), 0);
+}
+
+TEST(TextCodec, ReportTextBecomesUnicodeWithOneBreakPerLine) {
+  ReportTextDecoder decoder;
+  QString out;
+  decoder.Append(std::string_view("a\xB7\x80\r", 4), out);
+  decoder.Append(std::string_view("\nb\rc\0d", 6), out);
+  EXPECT_EQ(out, QString::fromUtf8("a\u00B7\u20AC\nb\ncd"));
+}
+
+TEST(TextCodec, LenientReadingKeepsValidUtf8AndReadsOtherBytesAsCp1252) {
+  // Valid UTF-8 (é, €), a lone 0xE9 and 0x93 (cp1252 é and “), NULs, a BOM, CR LF.
+  const QByteArray bytes("\xEF\xBB\xBF" "caf\xC3\xA9 \xE2\x82\xAC|caf\xE9 \x93q\r\nx\0y", 25);
+  EXPECT_EQ(DecodeTextLeniently(bytes), QString::fromUtf8("café €|café “q\nxy"));
+  // A sequence split over two pieces is still one character.
+  LenientTextDecoder decoder;
+  QString out;
+  decoder.Append(QByteArray("\xE2\x82"), out);
+  decoder.Append(QByteArray("\xAC!"), out);
+  decoder.Finish(out);
+  EXPECT_EQ(out, QString::fromUtf8("€!"));
+  // A truncated sequence at the very end falls back to single bytes.
+  EXPECT_EQ(DecodeTextLeniently(QByteArray("a\xE2\x82")), QString::fromUtf8("aâ‚"));
+}
+
+}  // namespace
+}  // namespace trovik
