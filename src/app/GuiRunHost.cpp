@@ -1,6 +1,6 @@
 #include "app/GuiRunHost.h"
 
-#include "app/Messages.h"
+#include "editors/qt/DialogSupport.h"
 #include "editors/qt/EditorDialogs.h"
 #include "request/StartOffsetDlg.h"
 

@@ -26,7 +26,7 @@
 #include "app/DumpRunner.h"
 #include "app/FindReplaceDlg.h"
 #include "app/LockKeys.h"
-#include "app/Messages.h"
+#include "editors/qt/DialogSupport.h"
 #include "app/ReportPrinter.h"
 #include "app/TrovikDoc.h"
 #include "app/TrovikView.h"

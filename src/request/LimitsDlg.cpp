@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/AppSettings.h"
-#include "app/Messages.h"
+#include "editors/qt/DialogSupport.h"
 #include "engine/DumpType.h"
 #include "request/HelpDlg.h"
 #include "request/HelpTexts.h"
