@@ -3,6 +3,8 @@
 // user on the UI thread, and stopping a run.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QProgressDialog>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 #include <QTest>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <thread>
 
 #include "GuiTestSupport.h"
@@ -130,14 +133,26 @@ TEST_F(DumpRunTest, QuestionsOfTheRunAreAskedOnTheUiThreadAfterTheTextSoFar) {
   EXPECT_EQ(shownBefore, QStringLiteral("HCCA"));  // the last character is held back until the run ends
 }
 
-TEST_F(DumpRunTest, EditorsAnswerCancelUntilTheyExist) {
+TEST_F(DumpRunTest, EditorsOpenTheirDialogOnTheUiThreadAndCancelWritesNothing) {
+  // Close the editor with Cancel once it shows, as a person would.
+  QString shown;
+  QTimer closer;
+  closer.setInterval(20);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      shown = dialog->windowTitle();
+      dialog->reject();
+    }
+  });
+  closer.start();
   bool confirmed = true;
   RunJob([&](ReportSink&, RunHost& host) {
-    uint8_t bpb[62] = {};
-    confirmed = host.EditBpb(bpb);
+    uint8_t entry[16] = {};
+    confirmed = host.EditMbrEntry(entry, 0);
     return RunStatus::Done;
   });
   EXPECT_FALSE(confirmed);
+  EXPECT_FALSE(shown.isEmpty());
 }
 
 TEST_F(DumpRunTest, EscapeStopsARunningDumpWithTheAbortEnding) {
