@@ -9,7 +9,7 @@ packages=(
   libcli11-dev qt6-base-dev libgl-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xxd bsdextrautils time bc
+  xvfb xauth xxd bsdextrautils time bc librsvg2-bin
   # packaging checks
   dpkg-dev desktop-file-utils appstream man-db
   # real images for the tests and the sample

@@ -1,5 +1,6 @@
-// Draws the application's own icons (the fallbacks for desktops without an
-// icon theme, and the application icon) into res/icons. Run it after
+// Draws the application's own toolbar icons (the fallbacks for desktops
+// without an icon theme) into res/icons; the application icon comes from
+// org.trovik.Trovik.svg (make-app-icons.sh). Run it after
 // changing a drawing: `trovik_make_icons <res/icons>`.
 #include <QGuiApplication>
 #include <QImage>
@@ -130,17 +131,6 @@ const std::pair<const char*, Drawing> kIcons[] = {
        p.drawLine(QPointF(8, 7), QPointF(8, 12));
        p.drawPoint(QPointF(8, 4.5));
      }},
-    {"trovik",
-     [](QPainter& p) {
-       // A listing with a red annotation under a magnifier's lens.
-       Page(p, {1.5, 0.5, 12, 15});
-       Lines(p, {3.5, 4, 8, 9}, 5, true);
-       p.setPen(QPen(kInk, 1.2));
-       p.setBrush(QColor(255, 255, 255, 120));
-       p.drawEllipse(QPointF(10.5, 10.5), 3, 3);
-       p.setPen(QPen(kInk, 2));
-       p.drawLine(QPointF(12.7, 12.7), QPointF(15, 15));
-     }},
 };
 
 void Write(const QString& folder, const char* name, const Drawing& draw, int size, const QString& suffix) {
@@ -160,10 +150,6 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   for (const auto& [name, draw] : kIcons) {
-    if (QLatin1String(name) == QLatin1String("trovik")) {
-      Write(folder, name, draw, 64, QString());
-      continue;
-    }
     Write(folder, name, draw, 16, QString());
     Write(folder, name, draw, 32, QStringLiteral("@2x"));
   }
