@@ -25,8 +25,8 @@ void SetApplicationNames() {
 CTrovikApp::CTrovikApp(int& argc, char** argv) : QApplication(argc, argv) {
   SetApplicationNames();
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Trovik"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("trovik"));
-  setWindowIcon(QIcon(QStringLiteral(":/icons/trovik.png")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.trovik.Trovik"));
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("org.trovik.Trovik"), QIcon(QStringLiteral(":/icons/trovik.png"))));
 }
 
 bool CTrovikApp::InitInstance() {
