@@ -1,51 +1,65 @@
-// Saves pictures of the main window (with a report) and of the request
-// dialog, to look at how they come out: `gui_screenshots <folder>`. Run it
-// under a real X server (Xvfb) to see the desktop's own style.
+// Saves pictures of the main window holding a real decoded GPT and of the
+// request dialog, for the README: `gui_screenshots <folder> <disk image>`.
+// Run it under a real X server (Xvfb) to see the desktop's own style.
 #include <QApplication>
 #include <QDir>
 #include <QRadioButton>
 #include <QTimer>
 #include <cstdio>
 
+#include "app/DumpRunner.h"
 #include "app/MainFrame.h"
 #include "app/TrovikApp.h"
 #include "app/TrovikDoc.h"
 #include "app/TrovikView.h"
+#include "engine/FileAccess.h"
 #include "request/LimitsDlg.h"
+
+namespace {
+
+void Dump(trovik::CMainFrame& frame, const std::string& image, trovik::DumpType type, const char* start, int count) {
+  trovik::DumpRequest request;
+  request.dumpType = static_cast<int>(type);
+  request.start = start;
+  request.end = "0";
+  request.count = count;
+  frame.Runner()->Start(trovik::PosixFile::Open(image, trovik::OpenMode::ReadOnly), request);
+  frame.Runner()->WaitForFinished();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   trovik::SetApplicationNames();
   app.setWindowIcon(QIcon(QStringLiteral(":/icons/trovik.png")));
-  const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: gui_screenshots FOLDER DISK_IMAGE\n");
+    return 2;
+  }
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  const std::string image = argv[2];
 
   trovik::CMainFrame frame;
-  frame.resize(1000, 640);
+  frame.resize(1000, 700);
   frame.show();
-  trovik::CTrovikDoc* doc = frame.Document();
-  QString listing;
-  for (int i = 0; i < 8; ++i)
-    listing += QStringLiteral("\n%1  B8 C0 07 8E D8 8E C0 31-C0 8E D0 BC 00 7C FC 31     .......1.....|.1")
-                   .arg(i * 16, 8, 16, QLatin1Char('0'))
-                   .toUpper();
-  doc->InsertReport(0, listing + QStringLiteral("\n\nPartition Table Entry 0 (0x000001BE)\n"
-                                                "          Boot ID: 0x12"),
-                    false);
-  doc->InsertReport(doc->Text().Length(), u" <-- Should be 0x00 or 0x80\n", true);
-  doc->InsertReport(doc->Text().Length(), u"        System ID: 0x07 NTFS/exFAT\n", false);
+  // Each report goes in at the caret, which stays at its start: the last
+  // run stands on top (the protective MBR entry, then the GPT header).
+  Dump(frame, image, trovik::DumpType::GptEntry, "0x400", 2);
+  Dump(frame, image, trovik::DumpType::GptHeader, "0x200", 1);
+  Dump(frame, image, trovik::DumpType::Mbr, "0x1BE", 1);
   frame.View()->SetSelection(0, 0);
 
   trovik::CLimitsDlg limits(&frame);
   limits.m_strStart = QStringLiteral("0x00000000");
-  limits.m_strEnd = QStringLiteral("0x0009FFFF");
+  limits.m_strEnd = QStringLiteral("0x03FFFFFF");
   limits.show();
-  limits.TypeButton(1038)->click();
-  std::printf("limits dialog: %dx%d\n", limits.width(), limits.height());
+  limits.TypeButton(1023)->click();
 
   QTimer::singleShot(500, [&] {
     frame.grab().save(folder + QStringLiteral("/main-window.png"));
     limits.grab().save(folder + QStringLiteral("/limits-dialog.png"));
-    doc->SetModified(false);
+    frame.Document()->SetModified(false);
     app.quit();
   });
   return app.exec();
