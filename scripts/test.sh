@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Trovik with its tests and runs every test:
 # once in the ordinary build, then the core, the command line and their tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and finally
+# the Debian package is built and checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 
 cmake --preset default >/dev/null
 cmake --build --preset default
-ctest --preset default -j2
+ctest --preset default -j2 --timeout 300
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
-ctest --preset asan -j2
+ctest --preset asan -j2 --timeout 600
+
+./scripts/check-package.sh build/package
