@@ -120,6 +120,19 @@ TEST_F(TrovikDump, MissingFileExitsWithOneAndTheCause) {
   EXPECT_EQ(outcome.out, "");
 }
 
+TEST_F(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
+  // A sparse 5 GiB file: no disk space, but every offset is there.
+  const std::string file = Path("sparse.img");
+  std::ofstream(file, std::ios::binary).put('\0');
+  ASSERT_EQ(::truncate(file.c_str(), 5LL << 30), 0);
+  const Outcome outcome = Run({"-t", "debug", "-s", "0xFFFFFFF8", file});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, "The file is larger than 32-bit file size.\nOnly use the first 4gig of the file...\n");
+  // The first byte stands in column 8, so the '-' comes before it.
+  EXPECT_EQ(outcome.out, "\nFFFFFFF0 " + std::string(24, ' ') + "-00 00 00 00 00 00 00 00     " + std::string(8, ' ') +
+                             "........");
+}
+
 TEST_F(TrovikDump, ListsAllTypesAndItsVersion) {
   Outcome outcome = Run({"--list-types"});
   EXPECT_EQ(outcome.status, 0);
