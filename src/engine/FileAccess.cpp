@@ -29,7 +29,9 @@ std::string OpenErrorMessage(int errorNumber) {
 }
 
 std::unique_ptr<PosixFile> PosixFile::Open(const std::string& path, OpenMode mode) {
-  int flags = (mode == OpenMode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  // Without O_NONBLOCK, opening a FIFO that has no writer waits for one
+  // for ever; a FIFO is refused below anyway.
+  int flags = (mode == OpenMode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
   int fd;
   do {
     fd = ::open(path.c_str(), flags);
@@ -40,6 +42,12 @@ std::unique_ptr<PosixFile> PosixFile::Open(const std::string& path, OpenMode mod
     ::close(fd);
     throw FileError(OpenErrorMessage(EISDIR));
   }
+  // Pipes and sockets have neither a size nor offsets to read at.
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) {
+    ::close(fd);
+    throw FileError(kNotSeekableText);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::unique_ptr<PosixFile>(new PosixFile(fd));
 }
 

@@ -65,6 +65,8 @@ class MemoryFile : public FileAccess {
   std::vector<uint8_t> bytes_;
 };
 
+inline constexpr const char* kNotSeekableText = "Error opening file: Pipes and sockets cannot be dumped";
+
 // The message a failed open shows: the three causes users meet most get
 // short words of their own, anything else the system's description.
 std::string OpenErrorMessage(int errorNumber);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "engine/TextFormat.h"
 
 namespace trovik {
 
@@ -28,9 +31,22 @@ class RangeReader {
     if (done_ || next_ > last_) return {nullptr, 0};
     const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer_.size(), last_ - next_ + 1));
     const size_t got = ctx_.ReadAt(next_, buffer_.data(), want);
+    if (got < want) {
+      // The range was fixed against the size the file had when the run
+      // began, so it has been made shorter since.
+      done_ = true;
+      failure_ = Format("Error reading file: the file ends at 0x%08llX, before the end of the range "
+                        "(it was made shorter during the dump)",
+                        static_cast<unsigned long long>(next_ + got));
+    }
     next_ += want;
-    if (got < want) done_ = true;
     return {buffer_.data(), got};
+  }
+
+  // Called once the format has written what was read: a dump cut short by
+  // the file ends the run as a failed read, the text so far kept.
+  void ThrowIfCutShort() const {
+    if (!failure_.empty()) throw FileError(failure_);
   }
 
  private:
@@ -39,6 +55,7 @@ class RangeReader {
   uint64_t last_;
   std::vector<uint8_t> buffer_;
   bool done_ = false;
+  std::string failure_;
 };
 
 // The last byte a general format shows: the end of the range or of the
@@ -144,9 +161,10 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
   }
   bool aborted = false;
   uint64_t last = 0;
+  std::optional<RangeReader> reader;
   if (LastByte(ctx, last)) {
-    RangeReader reader(ctx, start, last, kBlockSize);
-    for (auto [bytes, n] = reader.NextBlock(); n && !aborted; std::tie(bytes, n) = reader.NextBlock()) {
+    reader.emplace(ctx, start, last, kBlockSize);
+    for (auto [bytes, n] = reader->NextBlock(); n && !aborted; std::tie(bytes, n) = reader->NextBlock()) {
       size_t i = 0;
       while (i < n) {
         // Whole lines: the bulk of any listing, formatted without per-byte branching.
@@ -206,6 +224,7 @@ DumpEnd DumpDosDebug(DumpContext& ctx) {
     out.Put(chars, static_cast<size_t>(charCount));
   }
   out.Flush();
+  if (reader) reader->ThrowIfCutShort();
   return aborted ? DumpEnd::Abort : DumpEnd::Normal;
 }
 
@@ -233,6 +252,8 @@ DumpEnd DumpSourceData(DumpContext& ctx, const char* lineHead, Item item) {
       item(out, bytes[i], counter == 0);
     }
   }
+  out.Flush();
+  reader.ThrowIfCutShort();
   return DumpEnd::Normal;
 }
 
@@ -292,6 +313,7 @@ DumpEnd DumpAsciiText(DumpContext& ctx) {
     // Large text dumps can be stopped like the other formats.
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
+  reader.ThrowIfCutShort();
   return DumpEnd::Normal;
 }
 

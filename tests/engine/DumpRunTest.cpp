@@ -82,7 +82,11 @@ TEST(DumpRun, AFileThatShrinksShowsOnlyWhatWasRead) {
   SyntheticFile file(100);
   file.reported = 1000;
   auto result = RunOnFile(MakeRequest(DumpType::C, "0", "-1"), file);
-  EXPECT_EQ(result.status, RunStatus::Done);
+  EXPECT_EQ(result.status, RunStatus::FileFailed);
+  ASSERT_EQ(result.messages.size(), 1u);
+  EXPECT_EQ(result.messages[0],
+            "Error reading file: the file ends at 0x00000064, before the end of the range (it was made shorter "
+            "during the dump)");
   EXPECT_EQ(std::count(result.text.begin(), result.text.end(), ','), 100);
 }
 

@@ -1,0 +1,185 @@
+#include "fuzz/FuzzInput.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "engine/DumpType.h"
+#include "engine/FileAccess.h"
+#include "engine/Report.h"
+#include "engine/RunHost.h"
+#include "engine/TextFormat.h"
+
+namespace trovik::fuzz {
+
+namespace {
+
+constexpr uint64_t k4GiB = 0x100000000ULL;
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+class CountingSink : public ReportSink {
+ public:
+  void Write(std::string_view text, bool) override { bytes += text.size(); }
+  size_t bytes = 0;
+};
+
+class FuzzHost : public RunHost {
+ public:
+  int abortAfterPolls = -1;
+  std::optional<uint32_t> address;
+  bool editorsConfirm = false;
+  uint8_t pattern[3] = {};
+  std::vector<std::string> messages;
+
+  bool AbortRequested() override { return abortAfterPolls >= 0 && polls_++ >= abortAfterPolls; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  std::optional<uint32_t> AskStartOffset() override { return address; }
+  bool EditBpb(uint8_t* data) override { return Edit(data, 62, 0); }
+  bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, 16, index); }
+  bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 512, 0); }
+  bool EditGptEntry(uint8_t* data, int index) override { return Edit(data, 128, index); }
+
+ private:
+  // An editor that changes some bytes, as a user typing values would.
+  bool Edit(uint8_t* data, size_t size, int index) {
+    if (!editorsConfirm) return false;
+    for (size_t i = 0; i < size; i += 1 + pattern[2] % 7) data[i] ^= static_cast<uint8_t>(pattern[i % 2] + index);
+    return true;
+  }
+  int polls_ = 0;
+};
+
+}  // namespace
+
+WindowFile::WindowFile(std::vector<uint8_t> bytes, uint64_t base, uint64_t extra)
+    : bytes_(std::move(bytes)), base_(base), extra_(extra) {}
+
+size_t WindowFile::ReadAt(uint64_t offset, void* buffer, size_t len) {
+  auto* out = static_cast<uint8_t*>(buffer);
+  if (len && offset <= failReadAt && failReadAt - offset < len) {
+    std::memset(out, 0, len);
+    throw FileError("Error reading file: Input/output error");
+  }
+  // Bytes before the window are zeros of the file; the extra bytes the
+  // size claims were lost before the read (a file that shrank).
+  const uint64_t held = base_ + bytes_.size();
+  const size_t got = offset >= held ? 0 : static_cast<size_t>(std::min<uint64_t>(len, held - offset));
+  const size_t zeros = offset >= base_ ? 0 : static_cast<size_t>(std::min<uint64_t>(got, base_ - offset));
+  std::memset(out, 0, zeros);
+  if (got > zeros) std::memcpy(out + zeros, bytes_.data() + (offset + zeros - base_), got - zeros);
+  std::memset(out + got, 0, len - got);
+  return got;
+}
+
+void WindowFile::WriteAt(uint64_t offset, const void* buffer, size_t len) {
+  if (failWrites) throw FileError("Error writing file: No space left on device");
+  const auto* in = static_cast<const uint8_t*>(buffer);
+  for (size_t i = 0; i < len; ++i) {
+    const uint64_t at = offset + i;
+    if (at < base_) continue;
+    const uint64_t rel = at - base_;
+    if (rel >= bytes_.size()) bytes_.resize(static_cast<size_t>(rel) + 1);
+    bytes_[static_cast<size_t>(rel)] = in[i];
+  }
+}
+
+RunOutcome RunInput(const uint8_t* data, size_t size) {
+  uint8_t head[kHeaderSize] = {};
+  std::memcpy(head, data, std::min(size, kHeaderSize));
+  std::vector<uint8_t> bytes;
+  if (size > kHeaderSize) bytes.assign(data + kHeaderSize, data + size);
+
+  const auto table = DumpTypeTable();
+  const DumpTypeInfo& type = table[head[0] % table.size()];
+  const uint8_t flags = head[1];
+  const uint8_t placement = head[2];
+  const uint16_t rawCount = static_cast<uint16_t>(head[3] | head[4] << 8);
+  const uint32_t rawStart = Le32(head + 5);
+  const uint32_t rawEnd = Le32(head + 9);
+
+  uint64_t base = 0, extra = 0;
+  switch (placement & 3) {
+    case 1:
+      base = k4GiB - std::min<uint64_t>(bytes.size(), k4GiB);
+      break;
+    case 2:
+      base = k4GiB - bytes.size() / 2;
+      break;
+    case 3:
+      extra = 1 + head[15] * 64u;
+      break;
+  }
+
+  DumpRequest request;
+  request.dumpType = static_cast<int>(type.id);
+  request.isIso = flags & 1;
+  request.offsetType = (flags & 2) ? 1 : 0;
+  request.askOffset = flags & 4;
+  request.result = (flags & 8) ? kResultEdit : kResultDump;
+  // The front ends hand types without Count a count of 1; others get 1..16384.
+  if (!type.countEnabled)
+    request.count = 1;
+  else if ((placement & 0xC0) == 0xC0 && (rawCount & 0xC000) == 0xC000)
+    request.count = 990 + (rawCount & 0x3F);  // item numbers that pass three digits
+  else
+    request.count = 1 + rawCount % 12;
+
+  uint32_t start = rawStart, end = rawEnd;
+  if (placement & 4) {
+    // Extreme offsets as they stand; a general format still covers a short
+    // range (or none, when the end wraps below the start).
+    if (type.endEnabled) end = start + rawEnd % (request.offsetType == 1 ? 8 : 4096);
+  } else {
+    // Mostly inside the bytes, where the structures are; never past the
+    // last addressable byte, where a wrap would make a 4 GiB range.
+    const uint64_t span = bytes.size() + 64;
+    start = static_cast<uint32_t>(std::min<uint64_t>(base + rawStart % span, kLastAddressable));
+    end = static_cast<uint32_t>(std::min<uint64_t>(base + rawEnd % span, kLastAddressable));
+    if (request.offsetType == 1) {
+      const int shift = SectorShift(request.isIso);
+      start >>= shift;
+      end = (end >> shift) + 1;
+    }
+  }
+  request.start = request.offsetType == 1 ? Format("%u", start) : Format("0x%08X", start);
+  request.end = request.offsetType == 1 ? Format("%u", end) : Format("0x%08X", end);
+
+  WindowFile file(std::move(bytes), base, extra);
+  file.failWrites = flags & 32;
+  if (flags & 64) file.failReadAt = base + (head[15] << 4 | head[14]);
+
+  FuzzHost host;
+  if (head[13] & 1) host.address = Le32(head + 12);
+  host.editorsConfirm = flags & 16;
+  host.pattern[0] = head[13];
+  host.pattern[1] = head[14];
+  host.pattern[2] = head[15];
+  if (flags & 128) host.abortAfterPolls = head[14];
+
+  CountingSink sink;
+  RunOutcome outcome;
+  outcome.status = RunDump(request, file, sink, host);
+  outcome.reportBytes = sink.bytes;
+  outcome.messages = std::move(host.messages);
+  outcome.written = file.Bytes();
+  return outcome;
+}
+
+std::vector<uint8_t> MakeInput(int tableRow, uint8_t flags, uint8_t placement, uint16_t count, uint32_t start,
+                               uint32_t end, const std::vector<uint8_t>& file) {
+  std::vector<uint8_t> input(kHeaderSize);
+  input[0] = static_cast<uint8_t>(tableRow);
+  input[1] = flags;
+  input[2] = placement;
+  input[3] = static_cast<uint8_t>(count);
+  input[4] = static_cast<uint8_t>(count >> 8);
+  for (int i = 0; i < 4; ++i) {
+    input[5 + i] = static_cast<uint8_t>(start >> (8 * i));
+    input[9 + i] = static_cast<uint8_t>(end >> (8 * i));
+  }
+  input.insert(input.end(), file.begin(), file.end());
+  return input;
+}
+
+}  // namespace trovik::fuzz

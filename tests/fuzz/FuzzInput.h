@@ -1,0 +1,71 @@
+// How a fuzz input becomes one dump run. Shared by the libFuzzer target and
+// the regression test that replays the inputs it once failed on.
+//
+// Layout: a header of kHeaderSize bytes, then the file's bytes.
+//   [0]      row of the type table (modulo its size)
+//   [1]      flags: 1 "Is ISO?", 2 sector offsets, 4 ask for an address,
+//            8 edit mode, 16 editors answer OK, 32 writes fail,
+//            64 a read fails, 128 abort after some polls
+//   [2]      bits 0-1: where the bytes lie in the file (0 at offset 0,
+//            1 ending at 4 GiB, 2 across 4 GiB, 3 in a file that reports
+//            more bytes than it holds); bit 2: start and end are taken
+//            as they stand instead of inside the bytes; bits 6 and 7 with
+//            the top bits of count: a Count near 1000
+//   [3..4]   count
+//   [5..8]   start
+//   [9..12]  end
+//   [12..15] address answer (when bit 0 of [13] is set); [13..15] also
+//            the editor pattern, [14] the polls before an abort, [14..15]
+//            the offset of a failing read
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/DumpRun.h"
+#include "engine/FileAccess.h"
+
+namespace trovik::fuzz {
+
+inline constexpr size_t kHeaderSize = 16;
+
+// The bytes placed at offset `base` of an otherwise zero file, so offsets
+// near 4 GiB are reached without gigabytes of memory. `extra` bytes more
+// are claimed by Size() than any read delivers (a file that shrank).
+class WindowFile : public FileAccess {
+ public:
+  WindowFile(std::vector<uint8_t> bytes, uint64_t base, uint64_t extra = 0);
+
+  uint64_t failReadAt = UINT64_MAX;  // a read that covers this offset fails
+  bool failWrites = false;
+
+  uint64_t Size() override { return base_ + bytes_.size() + extra_; }
+  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override;
+  void WriteAt(uint64_t offset, const void* buffer, size_t len) override;
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  uint64_t base_;
+  uint64_t extra_;
+};
+
+struct RunOutcome {
+  RunStatus status = RunStatus::Done;
+  size_t reportBytes = 0;
+  std::vector<std::string> messages;
+  std::vector<uint8_t> written;  // the file's bytes after the run
+};
+
+// Runs the input. Inputs shorter than the header are padded with zeros. The
+// run handles file errors itself; any other exception escapes, and is a
+// finding.
+RunOutcome RunInput(const uint8_t* data, size_t size);
+
+// Builds an input (for seeds and tests).
+std::vector<uint8_t> MakeInput(int tableRow, uint8_t flags, uint8_t placement, uint16_t count, uint32_t start,
+                               uint32_t end, const std::vector<uint8_t>& file);
+
+}  // namespace trovik::fuzz
