@@ -10,6 +10,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xxd bsdextrautils time bc librsvg2-bin
+  # fuzzing
+  clang libclang-rt-14-dev
   # packaging checks
   dpkg-dev desktop-file-utils appstream man-db
   # real images for the tests and the sample

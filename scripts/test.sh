@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Trovik with its tests and runs every test:
 # once in the ordinary build, then the core, the command line and their tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, and finally
-# the Debian package is built and checked.
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, then a minute
+# of fuzzing, and finally the Debian package is built and checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -14,5 +14,8 @@ ctest --preset default -j2 --timeout 300
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan -j2 --timeout 600
+
+# A short fuzzing run over every type (the corpus starts from the test images).
+tests/fuzz/run-fuzz.sh 60 build/fuzz
 
 ./scripts/check-package.sh build/package
