@@ -18,32 +18,19 @@ void PutEntry(std::vector<uint8_t>& block, size_t at, uint32_t inode, uint16_t r
   std::copy(name.begin(), name.end(), block.begin() + static_cast<long>(at) + 8);
 }
 
-TEST(Ext2Dir, FreshDirectoryBlock) {
-  std::vector<uint8_t> block(1024);
-  PutEntry(block, 0, 2, 12, ".", 2);
-  PutEntry(block, 12, 2, 1012, "..", 2);
-  EXPECT_EQ(DumpDir(block, 2).text,
-            "000) EXT2 Directory Entry (0x00000000)\n"
-            "                 Inode: 2 (1 zero based)\n"
-            "         Record Length: 12\n"
-            "           Name Length: 1\n"
-            "             File Type: 0x02  (directory)\n"
-            "                  Name: .\n"
-            "\n"
-            "001) EXT2 Directory Entry (0x0000000C)\n"
-            "                 Inode: 2 (1 zero based)\n"
-            "         Record Length: 1012\n"
-            "           Name Length: 2\n"
-            "             File Type: 0x02  (directory)\n"
-            "                  Name: ..\n"
-            "\n");
-}
-
-// The root directory of the ext4 sample, entry by entry: the names and inode
-// numbers the layout notes took from debugfs, then the checksum tail (inode
-// 0, type 0xDE) and the zero record length past the block's end.
+// The root directory of the ext4 sample, entry by entry: its "." entry in
+// full, the names and inode numbers the layout notes took from debugfs,
+// then the zero record length past the block's end.
 TEST(Ext2Dir, Ext4SampleRootWalk) {
   const std::string t = DumpDir(ReadTestFile("ext2/ext4-root.bin"), 20).text;
+  EXPECT_TRUE(t.starts_with("000) EXT2 Directory Entry (0x00000000)\n"
+                            "                 Inode: 2 (1 zero based)\n"
+                            "         Record Length: 12\n"
+                            "           Name Length: 1\n"
+                            "             File Type: 0x02  (directory)\n"
+                            "                  Name: .\n"
+                            "\n"
+                            "001) EXT2 Directory Entry (0x0000000C)\n"));
   size_t at = 0;
   for (const std::string path : {"big.txt", "hello.txt", "long-link", "short-link", "sub"}) {
     const long inode = ReferenceNumber("ext4-layout.txt", "inode /" + path);
@@ -54,15 +41,6 @@ TEST(Ext2Dir, Ext4SampleRootWalk) {
     at = t.find("                  Name: " + path + "\n", at);
     ASSERT_NE(at, std::string::npos) << path;
   }
-  EXPECT_NE(t.find("             File Type: 0x07  (symbolic link)\n                  Name: long-link\n"),
-            std::string::npos);
-  EXPECT_NE(t.find("008) EXT2 Directory Entry (0x000003F4)\n"
-                   "                 Inode: 0\n"
-                   "         Record Length: 12\n"
-                   "           Name Length: 0\n"
-                   "             File Type: 0xDE  (Unknown)\n"
-                   "                  Name: \n\n"),
-            std::string::npos);
   EXPECT_TRUE(t.ends_with("009) EXT2 Directory Entry (0x00000400)\n"
                           "                 Inode: 0\n"
                           "         Record Length: 0\n"
@@ -71,29 +49,21 @@ TEST(Ext2Dir, Ext4SampleRootWalk) {
                           "                  Name: \n\n"));
 }
 
-TEST(Ext2Dir, ZeroRecordLengthEndsTheWalk) {
-  std::vector<uint8_t> block(64);
-  PutEntry(block, 0, 5, 0, "x", 8);
-  const std::string t = DumpDir(block, 5).text;
-  EXPECT_NE(t.find("             File Type: 0x08  (max)\n"), std::string::npos);
-  EXPECT_EQ(t.find("001)"), std::string::npos);
-  EXPECT_TRUE(DumpDir(block, 0).text.empty());
-}
-
-TEST(Ext2Dir, SingleEntryNamesAndTypes) {
+// A zero byte in a name adds nothing and does not end it; the longest name
+// is read within the window; a zero record length ends the walk; an abort
+// stops after the entry being printed.
+TEST(Ext2Dir, NamesEndOfWalkAndAbort) {
   std::vector<uint8_t> block(300);
   PutEntry(block, 0, 7, 300, std::string("a\0b", 3), 9);
-  const std::string t = DumpDir(block, 1, 0).text;
+  const std::string t = DumpDir(block, 1).text;
   EXPECT_TRUE(t.starts_with("EXT2 Directory Entry (0x00000000)\n"));
-  // A zero byte adds nothing and does not end the name.
   EXPECT_NE(t.find("             File Type: 0x09  (Unknown)\n                  Name: ab\n\n"), std::string::npos);
-  // The longest name is read within the window.
   PutEntry(block, 0, 7, 300, std::string(255, 'n'), 1);
   EXPECT_NE(DumpDir(block, 1).text.find("Name: " + std::string(255, 'n') + "\n"), std::string::npos);
-}
+  PutEntry(block, 0, 5, 0, "x", 8);
+  EXPECT_EQ(DumpDir(block, 5).text.find("001)"), std::string::npos);
 
-TEST(Ext2Dir, AbortAfterAnEntry) {
-  std::vector<uint8_t> block(1024);
+  block.assign(1024, 0);
   for (size_t at = 0; at < 1024; at += 16) PutEntry(block, at, 1, 16, "f", 1);
   ScriptedHost host;
   host.abortAfterPolls = 0;

@@ -28,7 +28,6 @@ TEST(Ext2Group, Ext4SampleDescriptor) {
             "                   Pad: 0x0000\n"
             "              reserved: 00000000 7B240882\n"
             "\n");
-  EXPECT_EQ(66, ReferenceNumber("ext4-layout.txt", "inode table"));
   // The one group holds all free blocks and inodes of the file system.
   EXPECT_EQ(2704, ReferenceNumber("ext4-dumpe2fs.txt", "Free blocks"));
   EXPECT_EQ(1007, ReferenceNumber("ext4-dumpe2fs.txt", "Free inodes"));
@@ -45,17 +44,19 @@ TEST(Ext2Group, Ext3SampleDescriptor) {
             "      Free Block Count: " + std::to_string(ReferenceNumber("ext3-dumpe2fs.txt", "Free blocks")));
 }
 
-TEST(Ext2Group, CountNumbersItemsAndAdvancesByItemSize) {
+TEST(Ext2Group, CountAdvancesByItemSizeAndAbortStopsAfterTheItem) {
   const std::vector<uint8_t> bytes(0x800 + 3 * 64);
   const std::string narrow = RunExt2(DumpExt2Group, DumpType::Ext2Group, bytes, 0x800, 3).text;
-  EXPECT_NE(narrow.find("000) EXT2 Group Descriptor (0x00000800)\n"), std::string::npos);
-  EXPECT_NE(narrow.find("001) EXT2 Group Descriptor (0x00000820)\n"), std::string::npos);
   EXPECT_NE(narrow.find("002) EXT2 Group Descriptor (0x00000840)\n"), std::string::npos);
   EXPECT_EQ(narrow.find("(hi)"), std::string::npos);
   const std::string wide = RunExt2(DumpExt4Group, DumpType::Ext4Group, bytes, 0x800, 3).text;
-  EXPECT_NE(wide.find("001) EXT4 Group Descriptor (0x00000840)\n"), std::string::npos);
   EXPECT_NE(wide.find("002) EXT4 Group Descriptor (0x00000880)\n"), std::string::npos);
-  EXPECT_TRUE(RunExt2(DumpExt2Group, DumpType::Ext2Group, bytes, 0, 0).text.empty());
+  ScriptedHost host;
+  host.abortAfterPolls = 1;
+  const DumpResult r = RunExt2(DumpExt2Group, DumpType::Ext2Group, bytes, 0, 10, &host);
+  EXPECT_NE(r.text.find("001) EXT2 Group Descriptor"), std::string::npos);
+  EXPECT_EQ(r.text.find("002) EXT2 Group Descriptor"), std::string::npos);
+  EXPECT_TRUE(r.text.ends_with("\n\nUser Abort..."));
 }
 
 TEST(Ext2Group, FlagsAndHighHalves) {
@@ -72,18 +73,6 @@ TEST(Ext2Group, FlagsAndHighHalves) {
   EXPECT_NE(t.find(" Free Block Count (hi): 0x00000001 65536\n"), std::string::npos);
   EXPECT_NE(t.find("           Inode Table: -1\n"), std::string::npos);
   EXPECT_NE(t.find("      Inode Table (hi): 0xFFFFFFFF -1\n"), std::string::npos);
-  PutLe16(&gd[0x12], 0x0008);
-  EXPECT_NE(RunExt2(DumpExt2Group, DumpType::Ext2Group, gd).text.find("                 Flags: 0x0008 \n"),
-            std::string::npos);
-}
-
-TEST(Ext2Group, AbortStopsAfterTheDescriptorBeingPrinted) {
-  ScriptedHost host;
-  host.abortAfterPolls = 1;
-  const DumpResult r = RunExt2(DumpExt2Group, DumpType::Ext2Group, std::vector<uint8_t>(320), 0, 10, &host);
-  EXPECT_NE(r.text.find("001) EXT2 Group Descriptor"), std::string::npos);
-  EXPECT_EQ(r.text.find("002) EXT2 Group Descriptor"), std::string::npos);
-  EXPECT_TRUE(r.text.ends_with("\n\nUser Abort..."));
 }
 
 }  // namespace

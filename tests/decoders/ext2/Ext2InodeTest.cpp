@@ -72,31 +72,6 @@ TEST(Ext2Inode, Ext2SampleFileWithIndirectBlock) {
             "\n");
   const std::string stat = StatOf("ext2", "/big.txt");
   EXPECT_NE(stat.find("(0-11):162-173, (IND):174, (12-57):175-220"), std::string::npos);
-  EXPECT_NE(stat.find("Size: 58500"), std::string::npos);
-  EXPECT_NE(stat.find("Blockcount: 118"), std::string::npos);
-}
-
-TEST(Ext2Inode, Ext4SampleFileWithExtents) {
-  const std::string t = DecodedInode("ext4", "/big.txt");
-  EXPECT_TRUE(t.starts_with("EXT2 Inode (0x00000B00) (assuming 128 byte inode size)\n"));
-  EXPECT_NE(t.find("                 flags: 0x00080000  <Has Extents>\n"
-                   "        OS Dependant 1: 0x00000000\n"
-                   "         Extent Header: \n"
-                   "                 Magic:  F30A\n"
-                   "               Entries:  1\n"
-                   "           Max Entries:  4\n"
-                   "                 Depth:  0\n"
-                   "            Generation:  0x00000000\n"
-                   " 00)       Logical Block:  0\n"
-                   "                  Length:  58\n"
-                   "          Physical Block:  1330\n"
-                   "       Remaining Bytes:" + [] {
-                     std::string zeros;
-                     for (int i = 0; i < 36; ++i) zeros += " 00";
-                     return zeros;
-                   }() + "\n            generation: 0x00000000\n"),
-            std::string::npos);
-  EXPECT_NE(StatOf("ext4", "/big.txt").find("(0-57):1330-1387"), std::string::npos);
 }
 
 // Every sample inode against debugfs: size, links, sector count, first
@@ -125,16 +100,6 @@ TEST(Ext2Inode, SamplesAgreeWithDebugfs) {
                                                 first + ", ") != std::string::npos);
     }
   }
-}
-
-TEST(Ext2Inode, ModeNamesTypeSetIdAndAccess) {
-  const std::string t = DumpInode(Inode(0x6E49, 0)).text;
-  EXPECT_NE(t.find("                  Mode: 0x6E49  <blk dev>  <SUID><SGID><Sticky>  user access: <execute>"
-                   "  group access: <execute>  other access: <execute>\n"),
-            std::string::npos);
-  EXPECT_NE(DumpInode(Inode(0xF000, 0)).text.find("Mode: 0xF000  <Unknown>    user access:   group access:"
-                                                  "   other access: \n"),
-            std::string::npos);
 }
 
 TEST(Ext2Inode, SymbolicLinks) {
@@ -168,9 +133,10 @@ std::vector<uint8_t> ExtentInode(uint16_t magic, uint16_t entries) {
   return in;
 }
 
+// Entries of the in-inode node; a bad magic skips them; more entries than
+// the node holds lists the four that fit, flagged, and reads nothing past.
 TEST(Ext2Inode, ExtentNodeEntries) {
   std::string t = DumpInode(ExtentInode(0xF30A, 1)).text;
-  EXPECT_NE(t.find("               Entries:  1\n           Max Entries:  4\n"), std::string::npos);
   EXPECT_NE(t.find(" 00)       Logical Block:  0\n                  Length:  8\n          Physical Block:  4660\n"
                    "       Remaining Bytes: 08 00 00 00 08 00 01 00 35 12 00 00"),
             std::string::npos);
@@ -180,49 +146,28 @@ TEST(Ext2Inode, ExtentNodeEntries) {
   EXPECT_NE(t.find(" 03)       Logical Block:  24\n                  Length:  8\n          Physical Block:  4294971959\n"
                    "       Remaining Bytes:\n"),
             std::string::npos);
-}
-
-TEST(Ext2Inode, BadExtentMagicSkipsEntries) {
-  const std::string m = DumpInode(ExtentInode(0x0AF3, 1)).marked;
+  std::string m = DumpInode(ExtentInode(0x0AF3, 1)).marked;
   EXPECT_NE(m.find("                 Magic:  0AF3[[ <-- Should be F30A.\n]]               Entries:  1\n"),
             std::string::npos);
   EXPECT_NE(m.find("            Generation:  0x00000000\n       Skipping entries.\n            generation:"),
             std::string::npos);
-}
-
-// More entries than the node can hold: the four that fit are listed and
-// the count is flagged; nothing past the block area is read.
-TEST(Ext2Inode, ExtentCountAboveFourListsFour) {
-  const std::string m = DumpInode(ExtentInode(0xF30A, 0xFFFF)).marked;
+  m = DumpInode(ExtentInode(0xF30A, 0xFFFF)).marked;
   EXPECT_NE(m.find("               Entries:  65535[[ <-- Should be 4 or less.\n]]"), std::string::npos);
   EXPECT_NE(m.find(" 03)       Logical Block:  24\n"), std::string::npos);
   EXPECT_EQ(m.find(" 04)"), std::string::npos);
-  EXPECT_NE(m.find("       Remaining Bytes:\n"), std::string::npos);
 }
 
 TEST(Ext2Inode, TimesFlagsAndHugeBlockCount) {
   std::vector<uint8_t> in = Inode(0x81A4, 0, 0x80040001 | 0x00100000);
-  PutLe32(&in[0x08], 0);
   PutLe32(&in[0x10], 0xF0000000);
-  PutLe32(&in[0x14], 0x5F5E1000);
   PutLe32(&in[0x1C], 5);
   PutLe16(&in[0x74], 1);
   const std::string t = DumpInode(in).text;
-  EXPECT_NE(t.find("         Last Accessed: 0x00000000\n"), std::string::npos);
   EXPECT_NE(t.find("              Modified: 0xF0000000  (Monday  5 August 2097   9:04:00)\n"), std::string::npos);
-  EXPECT_NE(t.find("               Deleted: 0x5F5E1000  (Sunday  13 September 2020   12:26:40)\n"), std::string::npos);
   EXPECT_NE(t.find("                blocks: 5  (4294967301)\n"), std::string::npos);
   // Unnamed bits are left out.
   EXPECT_NE(t.find("                 flags: 0x80140001  <Secure Deletion> <Huge File> <Reserved flag>\n"),
             std::string::npos);
-}
-
-TEST(Ext2Inode, CountWalksTheTable) {
-  const std::vector<uint8_t> table = ReadTestFile("ext2/ext2-inodes.bin");
-  const std::string t = DumpInode(table, 0, 16).text;
-  EXPECT_TRUE(t.starts_with("000) EXT2 Inode (0x00000000) (assuming 128 byte inode size)\n"));
-  EXPECT_NE(t.find("\n\n015) EXT2 Inode (0x00000780) (assuming 128 byte inode size)\n"), std::string::npos);
-  EXPECT_TRUE(DumpInode(table, 0, -1).text.empty());
 }
 
 TEST(Ext2Inode, LongInodeIsAPlaceholder) {
@@ -230,8 +175,6 @@ TEST(Ext2Inode, LongInodeIsAPlaceholder) {
   EXPECT_EQ(RunExt2(DumpExt2InodeLong, DumpType::Ext2InodeLong, bytes, 0, 2).text,
             "000) EXT4 Inode (0x00000000) (Long Inode)\n\nNot yet implemented.\n\n\n"
             "001) EXT4 Inode (0x00000080) (Long Inode)\n\nNot yet implemented.\n\n\n");
-  EXPECT_EQ(RunExt2(DumpExt2InodeLong, DumpType::Ext2InodeLong, bytes, 0x80, 1).text,
-            "EXT2 Inode (0x00000080) (Long Inode)\n\nNot yet implemented.\n\n\n");
 }
 
 }  // namespace

