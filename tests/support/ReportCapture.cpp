@@ -77,6 +77,13 @@ DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<u
   return {status, sink.Text(), sink.Marked(), h.messages};
 }
 
+std::vector<std::string> RedTexts(const std::string& marked) {
+  std::vector<std::string> red;
+  for (size_t open = marked.find("[["); open != std::string::npos; open = marked.find("[[", open + 2))
+    red.push_back(marked.substr(open + 2, marked.find("]]", open) - open - 2));
+  return red;
+}
+
 std::vector<uint8_t> ReadTestFile(const std::string& name) {
   std::ifstream in(std::string(TROVIK_TEST_DATA_DIR) + "/" + name, std::ios::binary);
   if (!in) throw std::runtime_error("missing test data file " + name);

@@ -74,6 +74,9 @@ DumpResult RunOnBytes(const DumpRequest& request, std::vector<uint8_t> bytes, Sc
 DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<uint8_t> bytes,
                       ScriptedHost* host = nullptr);
 
+// The red ranges of a marked report ("[[...]]"), in order.
+std::vector<std::string> RedTexts(const std::string& marked);
+
 // Reads a file of the test data folder (tests/data).
 std::vector<uint8_t> ReadTestFile(const std::string& name);
 

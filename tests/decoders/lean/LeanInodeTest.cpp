@@ -14,7 +14,6 @@
 namespace trovik::test {
 namespace {
 
-using lean::RedTexts;
 
 DumpResult DumpInode(const std::vector<uint8_t>& bytes) {
   return RunDecoder(DumpLeanInode, MakeRequest(DumpType::LeanInode, "0"), bytes);

@@ -13,7 +13,6 @@
 namespace trovik::test {
 namespace {
 
-using lean::RedTexts;
 
 DumpResult DumpSuper(const std::vector<uint8_t>& block, ScriptedHost* host = nullptr) {
   return RunDecoder(DumpLeanSuper, MakeRequest(DumpType::LeanSuper, "0"), block, host);

@@ -42,12 +42,4 @@ void SealSuperBlock(uint8_t* block);
 void SealInode(uint8_t* block);
 void SealIndirect(uint8_t* block);
 
-// The red ranges of a marked report, in order.
-inline std::vector<std::string> RedTexts(const std::string& marked) {
-  std::vector<std::string> red;
-  for (size_t open = marked.find("[["); open != std::string::npos; open = marked.find("[[", open + 2))
-    red.push_back(marked.substr(open + 2, marked.find("]]", open) - open - 2));
-  return red;
-}
-
 }  // namespace trovik::test::lean

@@ -15,7 +15,6 @@
 namespace trovik::test {
 namespace {
 
-using qor::RedTexts;
 
 DumpResult Dump(Decoder decoder, const std::vector<uint8_t>& bytes, int count = 1, ScriptedHost* host = nullptr) {
   return RunDecoder(decoder, MakeRequest(DumpType::QorSlot, "0", "0", count), bytes, host);

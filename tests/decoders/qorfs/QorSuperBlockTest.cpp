@@ -13,7 +13,6 @@
 namespace trovik::test {
 namespace {
 
-using qor::RedTexts;
 
 DumpResult DumpSuper(const std::vector<uint8_t>& block) {
   return RunDecoder(DumpQorSuper, MakeRequest(DumpType::QorSuper, "0"), block);

@@ -39,12 +39,4 @@ std::vector<uint8_t> BytesAt(const std::vector<uint8_t>& volume, uint32_t offset
 void SealSuperBlock(uint8_t* block);
 void SealSlot(uint8_t* slot);
 
-// The red ranges of a marked report, in order.
-inline std::vector<std::string> RedTexts(const std::string& marked) {
-  std::vector<std::string> red;
-  for (size_t open = marked.find("[["); open != std::string::npos; open = marked.find("[[", open + 2))
-    red.push_back(marked.substr(open + 2, marked.find("]]", open) - open - 2));
-  return red;
-}
-
 }  // namespace trovik::test::qor
