@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, unpacks it into a scratch root and checks what a
-# user gets from it: the programs run, the desktop entry and the AppStream
-# metadata validate, and the man pages render without warnings.
+# user gets from it: the programs run, bash completes the type names, the
+# desktop entry and the AppStream metadata validate, and the man pages render
+# without warnings.
 # Usage: check-package.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,11 @@ types=$("$root/usr/bin/trovik-dump" --list-types | tail -n +2 | wc -l)
 if [ -n "$(dpkg-deb --contents "$deb" | grep ' ./usr/bin/trovik$' || true)" ]; then
   LD_LIBRARY_PATH= QT_QPA_PLATFORM=offscreen "$root/usr/bin/trovik" --version
 fi
+# Bash completes the type names from the installed program.
+completions=$(bash -c 'source "$1"; COMP_WORDS=("$2" -t ext2-); COMP_CWORD=2; _trovik_dump; printf "%s\n" "${COMPREPLY[@]}"' \
+  _ "$root/usr/share/bash-completion/completions/trovik-dump" "$root/usr/bin/trovik-dump")
+[ "$(echo "$completions" | sort | tr '\n' ' ')" = "ext2-dir ext2-group ext2-inode ext2-inode-long ext2-super " ] ||
+  { echo "bash completion of '-t ext2-' gave: $completions"; exit 1; }
 desktop-file-validate "$root/usr/share/applications/org.trovik.Trovik.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.trovik.Trovik.metainfo.xml"
 for page in "$root"/usr/share/man/man1/*.1*; do
