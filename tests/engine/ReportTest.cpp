@@ -117,6 +117,21 @@ TEST(HexDumpBlock, StopsAfterTheLineWhenAborted) {
   EXPECT_EQ(std::count(sink.Text().begin(), sink.Text().end(), '\n'), 2);
 }
 
+TEST(AppendDebugLines, LinesPadTheLastAndTellWhetherAnyByteIsSet) {
+  CaptureSink sink;
+  Report report(sink);
+  std::vector<uint8_t> bytes(20, 0);
+  bytes[0] = 'A';
+  bytes[17] = 0x20;
+  EXPECT_TRUE(report.AppendDebugLines(0x1F0, bytes.data(), bytes.size()));
+  report.Finish();
+  EXPECT_EQ(sink.Text(),
+            "\n000001F0  41 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     A..............."
+            "\n00000200  00 20 00 00" + std::string(5 + 36, ' ') + "....");
+  std::vector<uint8_t> zeros(16, 0);
+  EXPECT_FALSE(report.AppendDebugLines(0, zeros.data(), zeros.size()));
+}
+
 TEST(ReportHelpers, PrintablePowerOfTwoAndChecksum) {
   EXPECT_EQ(PrintableChar(0x20), 0x20);
   EXPECT_EQ(PrintableChar(0x7E), 0x7E);
