@@ -46,8 +46,8 @@ CrcRecalculation RecalculateGptCrcs(uint8_t* h, uint64_t headerOffset, FileAcces
 
   // The array's place relative to the header, in sectors; computed with
   // overflow checks because both LBAs come straight from the disk.
-  const auto arrayLba = static_cast<int64_t>(Le64(h + gpt::kEntryArrayLba));
-  const auto ownLba = static_cast<int64_t>(Le64(h + gpt::kPrimaryLba));
+  const auto arrayLba = SignedLe64(h + gpt::kEntryArrayLba);
+  const auto ownLba = SignedLe64(h + gpt::kPrimaryLba);
   int64_t sectors = 0, bytes = 0, offset = 0;
   const uint64_t size = file.Size();
   const bool overflow = __builtin_sub_overflow(arrayLba, ownLba, &sectors) ||

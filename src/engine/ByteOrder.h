@@ -24,6 +24,13 @@ inline uint64_t Be64(const uint8_t* p) {
   return (static_cast<uint64_t>(Be32(p)) << 32) | static_cast<uint64_t>(Be32(p + 4));
 }
 
+// Fields the listings print as signed numbers, the way the on-disk
+// definitions declare them.
+inline int16_t SignedLe16(const uint8_t* p) { return static_cast<int16_t>(Le16(p)); }
+inline int32_t SignedLe32(const uint8_t* p) { return static_cast<int32_t>(Le32(p)); }
+inline int64_t SignedLe64(const uint8_t* p) { return static_cast<int64_t>(Le64(p)); }
+inline int32_t SignedBe32(const uint8_t* p) { return static_cast<int32_t>(Be32(p)); }
+
 inline void PutLe16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);

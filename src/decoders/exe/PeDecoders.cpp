@@ -28,7 +28,7 @@ DumpEnd DumpPeHeader(DumpContext& ctx) {
   r.Printf("     Number of Sections: %i\n", Le16(p + pe::kNumberOfSections));
   r.Printf("             Time Stamp: 0x%08X  (%s)\n", timeStamp, FormatTimestampSeconds(timeStamp).c_str());
   r.Printf("Pointer to Symbol Table: 0x%08X\n", Le32(p + pe::kSymbolTable));
-  r.Printf("      Number of Symbols: %i\n", static_cast<int32_t>(Le32(p + pe::kNumberOfSymbols)));
+  r.Printf("      Number of Symbols: %i\n", SignedLe32(p + pe::kNumberOfSymbols));
   r.Printf("Size of Optional Header: %i\n", Le16(p + pe::kOptionalHeaderSize));
   r.Printf("        Characteristics: 0x%04X\n", Le16(p + pe::kCharacteristics));
   r.AppendPending();

@@ -43,9 +43,9 @@ int64_t Joined16(const uint8_t* gd, size_t hi, size_t lo) {
 }
 
 void AddSharedLines(Report& r, const uint8_t* gd) {
-  r.Printf("          Block Bitmap: %i\n", Signed(Le32(gd + kBlockBitmap)));
-  r.Printf("          Inode Bitmap: %i\n", Signed(Le32(gd + kInodeBitmap)));
-  r.Printf("           Inode Table: %i\n", Signed(Le32(gd + kInodeTable)));
+  r.Printf("          Block Bitmap: %i\n", SignedLe32(gd + kBlockBitmap));
+  r.Printf("          Inode Bitmap: %i\n", SignedLe32(gd + kInodeBitmap));
+  r.Printf("           Inode Table: %i\n", SignedLe32(gd + kInodeTable));
   r.Printf("      Free Block Count: %i\n", Le16(gd + kFreeBlocks));
   r.Printf("      Free Inode Count: %i\n", Le16(gd + kFreeInodes));
   r.Printf("        Used Dir Count: %i\n", Le16(gd + kUsedDirs));

@@ -129,7 +129,7 @@ void AddExtentNode(Report& r, const uint8_t* in) {
     const uint8_t* e = in + kExtFirstEntry + kExtEntrySize * n;
     const uint64_t physical =
         (static_cast<uint64_t>(Le16(e + kExtEntryStartHi)) << 32) | Le32(e + kExtEntryStartLo);
-    r.Printf(" %02i)       Logical Block:  %i\n", static_cast<int>(n), Signed(Le32(e + kExtEntryLogical)));
+    r.Printf(" %02i)       Logical Block:  %i\n", static_cast<int>(n), SignedLe32(e + kExtEntryLogical));
     r.Printf("                  Length:  %i\n", Le16(e + kExtEntryLength));
     r.Printf("          Physical Block:  %" PRId64 "\n", static_cast<int64_t>(physical));
   }
@@ -143,10 +143,10 @@ void AddBlockPointers(Report& r, const uint8_t* in, bool symlink) {
   r.Add("                 block: ");
   if (symlink) r.Add("Symbolic Link Pointer-> ");
   for (size_t i = 0; i < kDirectBlocks; ++i)
-    r.Printf("%i%s", Signed(Le32(in + kBlockArea + 4 * i)), i + 1 < kDirectBlocks ? ", " : "\n");
-  r.Printf("        Indirect Block: %i\n", Signed(Le32(in + kIndirect)));
-  r.Printf(" Double Indirect Block: %i\n", Signed(Le32(in + kDoubleIndirect)));
-  r.Printf(" Triple Indirect Block: %i\n", Signed(Le32(in + kTripleIndirect)));
+    r.Printf("%i%s", SignedLe32(in + kBlockArea + 4 * i), i + 1 < kDirectBlocks ? ", " : "\n");
+  r.Printf("        Indirect Block: %i\n", SignedLe32(in + kIndirect));
+  r.Printf(" Double Indirect Block: %i\n", SignedLe32(in + kDoubleIndirect));
+  r.Printf(" Triple Indirect Block: %i\n", SignedLe32(in + kTripleIndirect));
 }
 
 void AddInodeBody(Report& r, const uint8_t* in) {
@@ -164,9 +164,9 @@ void AddInodeBody(Report& r, const uint8_t* in) {
   r.Printf("           links count: %i\n", Le16(in + kLinks));
   if (flags & kFlagHugeFile) {
     const uint64_t blocks = (static_cast<uint64_t>(Le16(in + kBlocksHi)) << 32) | Le32(in + kBlocks);
-    r.Printf("                blocks: %i  (%" PRId64 ")\n", Signed(Le32(in + kBlocks)), static_cast<int64_t>(blocks));
+    r.Printf("                blocks: %i  (%" PRId64 ")\n", SignedLe32(in + kBlocks), static_cast<int64_t>(blocks));
   } else {
-    r.Printf("      512 byte sectors: %i\n", Signed(Le32(in + kBlocks)));
+    r.Printf("      512 byte sectors: %i\n", SignedLe32(in + kBlocks));
   }
   r.Printf("                 flags: 0x%08X %s\n", flags,
            ext2::FlagNames(flags, kInodeFlagNames, 0xFFFFFFFF).c_str());
@@ -181,8 +181,8 @@ void AddInodeBody(Report& r, const uint8_t* in) {
     AddBlockPointers(r, in, symlink);
 
   r.Printf("            generation: 0x%08X\n", Le32(in + kGeneration));
-  r.Printf("              file ac1: %i\n", Signed(Le32(in + kFileAcl)));
-  r.Printf("               dir ac1: %i\n", Signed(Le32(in + kDirAcl)));
+  r.Printf("              file ac1: %i\n", SignedLe32(in + kFileAcl));
+  r.Printf("               dir ac1: %i\n", SignedLe32(in + kDirAcl));
   r.Printf("                 faddr: 0x%08X\n", Le32(in + kFragAddr));
   r.Printf("             blocks hi: 0x%04X\n", Le16(in + kBlocksHi));
   r.Printf("           file acl hi: 0x%04X\n", Le16(in + kFileAclHi));

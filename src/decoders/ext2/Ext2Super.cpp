@@ -127,18 +127,18 @@ int64_t Joined(const uint8_t* sb, size_t hi, size_t lo) {
 }
 
 void AddBaseGroup(Report& r, const uint8_t* sb) {
-  r.Printf("           Inode Count: %i\n", Signed(Le32(sb + kInodeCount)));
-  r.Printf("           Block Count: %i\n", Signed(Le32(sb + kBlockCount)));
-  r.Printf("     Resv. Block Count: %i\n", Signed(Le32(sb + kResvBlockCount)));
-  r.Printf("      Free Block Count: %i\n", Signed(Le32(sb + kFreeBlockCount)));
-  r.Printf("      Free Inode Count: %i\n", Signed(Le32(sb + kFreeInodeCount)));
-  r.Printf("      First Data Block: %i\n", Signed(Le32(sb + kFirstDataBlock)));
+  r.Printf("           Inode Count: %i\n", SignedLe32(sb + kInodeCount));
+  r.Printf("           Block Count: %i\n", SignedLe32(sb + kBlockCount));
+  r.Printf("     Resv. Block Count: %i\n", SignedLe32(sb + kResvBlockCount));
+  r.Printf("      Free Block Count: %i\n", SignedLe32(sb + kFreeBlockCount));
+  r.Printf("      Free Inode Count: %i\n", SignedLe32(sb + kFreeInodeCount));
+  r.Printf("      First Data Block: %i\n", SignedLe32(sb + kFirstDataBlock));
 
   // Shift counts wrap at 32 as in 32-bit arithmetic; only the block size is judged.
   const uint32_t logBlock = Le32(sb + kLogBlockSize);
   r.Printf("            Block Size: %i  (%i)\n", Signed(logBlock), Signed(1024u << (logBlock & 31)));
   if (logBlock > 2) r.AnnotateLine(true, " <-- Should be 0, 1, or 2.");
-  const int32_t logFrag = Signed(Le32(sb + kLogFragSize));
+  const int32_t logFrag = SignedLe32(sb + kLogFragSize);
   const uint32_t fragSize = logFrag >= 0 ? 1024u << (static_cast<uint32_t>(logFrag) & 31)
                                          : 1024u >> ((0u - static_cast<uint32_t>(logFrag)) & 31);
   r.Printf("         Fragment Size: %i  (%i)\n", logFrag, Signed(fragSize));
@@ -146,12 +146,12 @@ void AddBaseGroup(Report& r, const uint8_t* sb) {
   const uint32_t blocksPerGroup = Le32(sb + kBlocksPerGroup);
   const uint32_t groups = blocksPerGroup ? Le32(sb + kBlockCount) / blocksPerGroup : 0;
   r.Printf("      Blocks per Group: %i   (groups: %i)\n", Signed(blocksPerGroup), Signed(groups));
-  r.Printf("   Fragments per Group: %i\n", Signed(Le32(sb + kFragsPerGroup)));
-  r.Printf("      Inodes per Group: %i\n", Signed(Le32(sb + kInodesPerGroup)));
+  r.Printf("   Fragments per Group: %i\n", SignedLe32(sb + kFragsPerGroup));
+  r.Printf("      Inodes per Group: %i\n", SignedLe32(sb + kInodesPerGroup));
   AddTimeLine(r, "            Mount Time", Le32(sb + kMountTime));
   AddTimeLine(r, "            Write Time", Le32(sb + kWriteTime));
   r.Printf("           Mount Count: %i\n", Le16(sb + kMountCount));
-  r.Printf("       Max Mount Count: %i\n", static_cast<int16_t>(Le16(sb + kMaxMountCount)));
+  r.Printf("       Max Mount Count: %i\n", SignedLe16(sb + kMaxMountCount));
 
   const uint16_t magic = Le16(sb + kMagic);
   r.Printf("             Magic Sig: 0x%04X\n", magic);
@@ -181,7 +181,7 @@ void AddBaseGroup(Report& r, const uint8_t* sb) {
 }
 
 void AddDynamicGroup(Report& r, const uint8_t* sb) {
-  r.Printf("           First Inode: %i\n", Signed(Le32(sb + kFirstInode)));
+  r.Printf("           First Inode: %i\n", SignedLe32(sb + kFirstInode));
   r.Printf("            Inode Size: %i\n", Le16(sb + kInodeSize));
   r.Printf("     Super Block Grp #: %i\n", Le16(sb + kBlockGroupNr));
   const uint32_t compat = Le32(sb + kFeatureCompat);
@@ -203,9 +203,9 @@ void AddDynamicGroup(Report& r, const uint8_t* sb) {
 
 void AddJournalGroup(Report& r, const uint8_t* sb) {
   AddUuidLine(r, "          Journal uuid", sb + kJournalUuid);
-  r.Printf("  Journal inode number: %i\n", Signed(Le32(sb + kJournalInode)));
-  r.Printf(" Dev # of journal file: %i\n", Signed(Le32(sb + kJournalDev)));
-  r.Printf("           Last orphan: %i\n", Signed(Le32(sb + kLastOrphan)));
+  r.Printf("  Journal inode number: %i\n", SignedLe32(sb + kJournalInode));
+  r.Printf(" Dev # of journal file: %i\n", SignedLe32(sb + kJournalDev));
+  r.Printf("           Last orphan: %i\n", SignedLe32(sb + kLastOrphan));
   r.Printf("             Hash seed: 0x%08X  0x%08X  0x%08X  0x%08X\n", Le32(sb + kHashSeed), Le32(sb + kHashSeed + 4),
            Le32(sb + kHashSeed + 8), Le32(sb + kHashSeed + 12));
   r.Printf("  Default Hash version: %i\n", sb[kDefHashVersion]);
@@ -215,17 +215,17 @@ void AddJournalGroup(Report& r, const uint8_t* sb) {
   else
     r.Printf("              Padding1: %04X\n", Le16(sb + kDescSize));
   r.Printf("    Default Mount opts: %08X\n", Le32(sb + kDefaultMountOpts));
-  r.Printf("    First meta blk grp: %i\n", Signed(Le32(sb + kFirstMetaBg)));
+  r.Printf("    First meta blk grp: %i\n", SignedLe32(sb + kFirstMetaBg));
   // The creation time goes under the label of the write time.
   AddTimeLine(r, "            Write Time", Le32(sb + kMkfsTime));
   r.Add("       Backup of jrnl inode blocks: ");
-  for (size_t i = 0; i < 12; ++i) r.Printf("%i, ", Signed(Le32(sb + kJournalBlocks + 4 * i)));
+  for (size_t i = 0; i < 12; ++i) r.Printf("%i, ", SignedLe32(sb + kJournalBlocks + 4 * i));
   r.Add("\n");
-  r.Printf("     Backup of jrnl inode indirect: %i\n", Signed(Le32(sb + kJournalBlocks + 4 * 12)));
-  r.Printf(" Backup of jrnl inode dbl indirect: %i\n", Signed(Le32(sb + kJournalBlocks + 4 * 13)));
-  r.Printf("Backup of jrnl inode trpl indirect: %i\n", Signed(Le32(sb + kJournalBlocks + 4 * 14)));
+  r.Printf("     Backup of jrnl inode indirect: %i\n", SignedLe32(sb + kJournalBlocks + 4 * 12));
+  r.Printf(" Backup of jrnl inode dbl indirect: %i\n", SignedLe32(sb + kJournalBlocks + 4 * 13));
+  r.Printf("Backup of jrnl inode trpl indirect: %i\n", SignedLe32(sb + kJournalBlocks + 4 * 14));
   r.Printf("          Backup of jrnl inode[15]: 0x%08X  (not used ?)\n", Le32(sb + kJournalBlocks + 4 * 15));
-  r.Printf("     Backup of jrnl inode (i_size): %i\n", Signed(Le32(sb + kJournalBlocks + 4 * 16)));
+  r.Printf("     Backup of jrnl inode (i_size): %i\n", SignedLe32(sb + kJournalBlocks + 4 * 16));
 }
 
 void Add64BitGroup(Report& r, const uint8_t* sb) {
@@ -240,8 +240,8 @@ void Add64BitGroup(Report& r, const uint8_t* sb) {
   r.Printf("            Misc flags: 0x%08X\n", Le32(sb + kMiscFlags));
   r.Printf("           RAID stride: 0x%04X\n", Le16(sb + kRaidStride));
   r.Printf("     MMP checking wait: %i (in seconds)\n", Le16(sb + kMmpInterval));
-  r.Printf("             MMP block: %" PRId64 "\n", static_cast<int64_t>(Le64(sb + kMmpBlock)));
-  r.Printf("     RAID stride width: %i\n", Signed(Le32(sb + kRaidStripeWidth)));
+  r.Printf("             MMP block: %" PRId64 "\n", SignedLe64(sb + kMmpBlock));
+  r.Printf("     RAID stride width: %i\n", SignedLe32(sb + kRaidStripeWidth));
   r.Printf("    FLEX_BG group size: %i\n", sb[kLogGroupsPerFlex]);
   r.Printf("     Reserved char pad: %02X\n", sb[kReservedCharPad]);
   r.Printf("          Reserved pad: %04X\n", Le16(sb + kReservedPad));

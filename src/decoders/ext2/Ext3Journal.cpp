@@ -67,11 +67,11 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
   r.Printf("            Block Type: %i  <%s>\n", Signed(blockType),
            ext2::TableName(blockType, kBlockTypeNames, "Unknown"));
   r.Printf("              Sequence: 0x%08X\n", Be32(js + kHeaderSequence));
-  r.Printf("            Block size: %i\n", Signed(Be32(js + kBlockSize)));
-  r.Printf("          Total Blocks: %i\n", Signed(Be32(js + kMaxLen)));
-  r.Printf("           First Block: %i\n", Signed(Be32(js + kFirst)));
+  r.Printf("            Block size: %i\n", SignedBe32(js + kBlockSize));
+  r.Printf("          Total Blocks: %i\n", SignedBe32(js + kMaxLen));
+  r.Printf("           First Block: %i\n", SignedBe32(js + kFirst));
   r.Printf("              Sequence: 0x%08X\n", Be32(js + kSequence));
-  r.Printf("                 Start: %i\n", Signed(Be32(js + kStart)));
+  r.Printf("                 Start: %i\n", SignedBe32(js + kStart));
   r.Printf("          Error Number: 0x%08X\n", Be32(js + kErrno));
   const uint32_t compat = Be32(js + kFeatureCompat);
   r.Printf("    Compatible Ftr Set: 0x%08X  %s\n", compat, FlagNames(compat, kCompatNames, kCompatKnown).c_str());
@@ -82,10 +82,10 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
   r.Printf(" RO Compatible Ftr Set: 0x%08X  %s\n", roCompat,
            FlagNames(roCompat, kRoCompatNames, kRoCompatKnown).c_str());
   ext2::AddUuidLine(r, "          Journal uuid", js + kUuid);
-  r.Printf("                 Users: %i\n", Signed(Be32(js + kNrUsers)));
-  r.Printf("    Dynamic Super Copy: %i\n", Signed(Be32(js + kDynSuper)));
-  r.Printf(" Jrnl Blocks per Trans: %i\n", Signed(Be32(js + kMaxTransaction)));
-  r.Printf(" Data Blocks per Trans: %i\n", Signed(Be32(js + kMaxTransData)));
+  r.Printf("                 Users: %i\n", SignedBe32(js + kNrUsers));
+  r.Printf("    Dynamic Super Copy: %i\n", SignedBe32(js + kDynSuper));
+  r.Printf(" Jrnl Blocks per Trans: %i\n", SignedBe32(js + kMaxTransaction));
+  r.Printf(" Data Blocks per Trans: %i\n", SignedBe32(js + kMaxTransData));
 
   r.Add("               Padding:\n");
   for (size_t i = 0; i < kPaddingWords; ++i)

@@ -164,9 +164,9 @@ DumpEnd DumpFat32Bpb(DumpContext& ctx) {
   if (sectorsPerFat16 != 0) report.AnnotateLine(true, " <-- Should be 0.");
   report.Printf("     Sectors per Track: %i\n", Le16(b + fat::kSectorsPerTrack));
   report.Printf("                 Heads: %i\n", Le16(b + fat::kHeads));
-  report.Printf("        Hidden Sectors: %i\n", static_cast<int32_t>(Le32(b + fat::kHiddenSectors)));
-  report.Printf("      Sectors Extended: %i\n", static_cast<int32_t>(Le32(b + fat::kTotalSectors32)));
-  report.Printf("    Sectors per FAT 32: %i\n", static_cast<int32_t>(Le32(b + fat::kSectorsPerFat32)));
+  report.Printf("        Hidden Sectors: %i\n", SignedLe32(b + fat::kHiddenSectors));
+  report.Printf("      Sectors Extended: %i\n", SignedLe32(b + fat::kTotalSectors32));
+  report.Printf("    Sectors per FAT 32: %i\n", SignedLe32(b + fat::kSectorsPerFat32));
   const uint16_t extendedFlags = Le16(b + fat::kExtendedFlags);
   report.Printf("        Extended Flags: 0x%04X\n", extendedFlags);
   if (extendedFlags & fat::kExtendedFlagsReserved) report.AnnotateLine(true, " <-- Bits 15-8 and 6-4 should be zero.");

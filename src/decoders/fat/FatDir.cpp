@@ -65,7 +65,7 @@ DumpEnd DumpFatDir(DumpContext& ctx) {
     report.Printf("      Starting Cluster: 0x%04X (0x%08X)\n", clusterLow, cluster);
     if (clusterLow < 2 && static_cast<int32_t>(cluster) < 2)
       report.AnnotateLine(true, " <--- should be 0x0002 or higher.");
-    report.Printf("             File Size: %i\n", static_cast<int32_t>(Le32(e + fat::kDirFileSize)));
+    report.Printf("             File Size: %i\n", SignedLe32(e + fat::kDirFileSize));
     report.Add("\n");
     report.AppendPending();
     ctx.start += fat::kDirEntrySize;

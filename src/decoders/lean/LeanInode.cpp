@@ -122,7 +122,7 @@ DumpEnd DumpLeanInode(DumpContext& ctx) {
   report.Printf("               Reserved: %02X %02X %02X\n", reserved[0], reserved[1], reserved[2]);
   if (reserved[0] || reserved[1] || reserved[2]) report.AnnotateLine(true, " <-- Should be zero.");
 
-  report.Printf("         Indirect Count: %i\n", static_cast<int32_t>(Le32(block + kIndirectCount)));
+  report.Printf("         Indirect Count: %i\n", SignedLe32(block + kIndirectCount));
   const uint32_t links = Le32(block + kLinksCount);
   report.Printf("            Links Count: %i\n", static_cast<int32_t>(links));
   if (links == 0) report.AnnotateLine(true, " <-- Should not be zero.");

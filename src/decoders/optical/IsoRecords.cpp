@@ -54,8 +54,8 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
     AddTitle(ctx, i, "Root Dir");
     r.Printf("                Length: %i\n", length);
     r.Printf("         Extended Attr: 0x%02X\n", rec[kExtAttrLength]);
-    r.Printf("       Extent Location: %i (0x%08X)\n", static_cast<int32_t>(Le32(rec + kExtent)), Le32(rec + kExtent + 4));
-    r.Printf("           Data Length: %i (0x%08X)\n", static_cast<int32_t>(Le32(rec + kDataLength)),
+    r.Printf("       Extent Location: %i (0x%08X)\n", SignedLe32(rec + kExtent), Le32(rec + kExtent + 4));
+    r.Printf("           Data Length: %i (0x%08X)\n", SignedLe32(rec + kDataLength),
              Le32(rec + kDataLength + 4));
     const uint8_t* date = rec + kDate;
     r.Printf("                  Date: %04i/%02i/%02i %02i:%02i:%02i gmt offset: %i\n", 1900 + date[0], date[1],
@@ -115,7 +115,7 @@ DumpEnd DumpIsoPathTable(DumpContext& ctx) {
     AddTitle(ctx, i, "Path Table Entry");
     r.Printf("          Ident Length: %i\n", static_cast<int>(nameLength));
     r.Printf("     Extended Attr Len: 0x%02X\n", entry[kExtAttrLength]);
-    r.Printf("       Extent Location: %i\n", static_cast<int32_t>(Le32(entry + kExtent)));
+    r.Printf("       Extent Location: %i\n", SignedLe32(entry + kExtent));
     r.Printf("         Parent Number: %i\n", Le16(entry + kParent));
     AddNameLine(r, entry + kNameOffset, nameLength, wide);
     if (nameLength & 1) r.Printf("              Pad Byte: 0x%02X\n", entry[kNameOffset + nameLength]);

@@ -69,26 +69,26 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
   r.Printf("     System Identifier: %s\n", TextField(d, kSystemId, 32, supplementary).c_str());
   r.Printf("     Volume Identifier: '%s'\n", TextField(d, kVolumeId, 32, supplementary).c_str());
   AddEightBytes(r, "              Reserved: ", d + kReserved72);
-  r.Printf("                 LBA's: %i (0x%08X)\n", static_cast<int32_t>(Le32(d + kVolumeSpaceSize)),
+  r.Printf("                 LBA's: %i (0x%08X)\n", SignedLe32(d + kVolumeSpaceSize),
            Le32(d + kVolumeSpaceSize + 4));
   AddEightBytes(r, supplementary ? "      Escape Sequences: " : "              Reserved: ", d + kEscapeSequences);
   for (size_t row = 1; row < 4; ++row) AddEightBytes(r, "                        ", d + kEscapeSequences + 8 * row);
   r.Printf("              Set Size: %i (0x%04X)\n", Le16(d + kVolumeSetSize), Le16(d + kVolumeSetSize + 2));
   r.Printf("       Sequence Number: %i (0x%04X)\n", Le16(d + kVolumeSequence), Le16(d + kVolumeSequence + 2));
   r.Printf("              LBA Size: %i (0x%04X)\n", Le16(d + kLogicalBlockSize), Le16(d + kLogicalBlockSize + 2));
-  r.Printf("       Path Table Size: %i (0x%08X)\n", static_cast<int32_t>(Le32(d + kPathTableSize)),
+  r.Printf("       Path Table Size: %i (0x%08X)\n", SignedLe32(d + kPathTableSize),
            Le32(d + kPathTableSize + 4));
-  r.Printf("      L. Path Location: %i\n", static_cast<int32_t>(Le32(d + kLPathTable)));
-  r.Printf("  L Opt. Path Location: %i\n", static_cast<int32_t>(Le32(d + kLOptPathTable)));
+  r.Printf("      L. Path Location: %i\n", SignedLe32(d + kLPathTable));
+  r.Printf("  L Opt. Path Location: %i\n", SignedLe32(d + kLOptPathTable));
   r.Printf("      M. Path Location: 0x%08X\n", Le32(d + kMPathTable));
   r.Printf("  M Opt. Path Location: 0x%08X\n", Le32(d + kMOptPathTable));
 
   const uint8_t* root = d + kRootRecord;
   r.Printf("         Root:  Length: %i\n", root[iso::dir::kLength]);
   r.Printf("             Attribute: 0x%02X\n", root[iso::dir::kExtAttrLength]);
-  r.Printf("       Extent Location: %i (0x%08X)\n", static_cast<int32_t>(Le32(root + iso::dir::kExtent)),
+  r.Printf("       Extent Location: %i (0x%08X)\n", SignedLe32(root + iso::dir::kExtent),
            Le32(root + iso::dir::kExtent + 4));
-  r.Printf("           Data Length: %i (0x%08X)\n", static_cast<int32_t>(Le32(root + iso::dir::kDataLength)),
+  r.Printf("           Data Length: %i (0x%08X)\n", SignedLe32(root + iso::dir::kDataLength),
            Le32(root + iso::dir::kDataLength + 4));
   const uint8_t* date = root + iso::dir::kDate;
   r.Printf("                  Date: %04i/%02i/%02i  %02i:%02i:%02i  gmt offset: %i\n", 1900 + date[0], date[1],

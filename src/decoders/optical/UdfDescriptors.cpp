@@ -101,8 +101,6 @@ const char* AccessTypeName(uint32_t type) {
   }
 }
 
-int32_t I32(const uint8_t* p) { return static_cast<int32_t>(Le32(p)); }
-
 // Bytes available in the buffer from offset on, at most `wanted`.
 size_t Available(size_t offset, uint64_t wanted) {
   const size_t room = offset < kBufferSize ? kBufferSize - offset : 0;
@@ -122,7 +120,7 @@ void AddEntityId(Report& r, const uint8_t* e) {
 
 void AddTimestamp(Report& r, const uint8_t* t) {
   r.Printf("              Data and Time:  (0x%04X) %4i/%02i/%02i %02i:%02i:%02i.%i.%i.%i \n", Le16(t),
-           static_cast<int16_t>(Le16(t + 2)), t[4], t[5], t[6], t[7], t[8], t[9], t[10], t[11]);
+           SignedLe16(t + 2), t[4], t[5], t[6], t[7], t[8], t[9], t[10], t[11]);
 }
 
 void AddHex(Report& r, const char* label, const uint8_t* bytes, size_t length, bool collapse, uint32_t base = 0) {
@@ -135,29 +133,29 @@ void AddIdentifier(Report& r, const char* format, const uint8_t* field, size_t s
 }
 
 void PrimaryVolumeBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", I32(d + 16));
-  r.Printf("             Descriptor Num: %i \n", I32(d + 20));
+  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
+  r.Printf("             Descriptor Num: %i \n", SignedLe32(d + 20));
   AddIdentifier(r, "          Volume Identifier: '%s'\n", d + 24, 32);
   r.Printf("        Volume Sequence Num: %i \n", Le16(d + 56));
   r.Printf("    Max Volume Sequence Num: %i \n", Le16(d + 58));
   r.Printf("          Interchange Level: %i \n", Le16(d + 60));
   r.Printf("      Max Interchange Level: %i \n", Le16(d + 62));
-  r.Printf("         Character Set List: %i \n", I32(d + 64));
-  r.Printf("     Max Character Set List: %i \n", I32(d + 68));
+  r.Printf("         Character Set List: %i \n", SignedLe32(d + 64));
+  r.Printf("     Max Character Set List: %i \n", SignedLe32(d + 68));
   AddIdentifier(r, "      Volume Set Identifier: %s\n", d + 72, 128);
   r.Printf("    Desc Character Set Type: %i \n", d[200]);
   r.Printf("    Expl Character Set Type: %i \n", d[264]);
-  r.Printf("        Volume Abstract Loc: %i \n", I32(d + 332));
-  r.Printf("                     Length: %i \n", I32(d + 328));
-  r.Printf("       Copyright Notice Loc: %i \n", I32(d + 340));
-  r.Printf("                     Length: %i \n", I32(d + 336));
+  r.Printf("        Volume Abstract Loc: %i \n", SignedLe32(d + 332));
+  r.Printf("                     Length: %i \n", SignedLe32(d + 328));
+  r.Printf("       Copyright Notice Loc: %i \n", SignedLe32(d + 340));
+  r.Printf("                     Length: %i \n", SignedLe32(d + 336));
   r.Add("     Application Identifier: \n");
   AddEntityId(r, d + 344);
   AddTimestamp(r, d + 376);
   r.Add("  Implementation Identifier: \n");
   AddEntityId(r, d + 388);
   AddHex(r, "         Implementation Use: \n", d + 420, 64, true);
-  r.Printf("                   Location:  %i \n", I32(d + 484));
+  r.Printf("                   Location:  %i \n", SignedLe32(d + 484));
   r.Printf("                      Flags:  %i \n", Le16(d + 488));
 }
 
@@ -168,22 +166,22 @@ void AnchorBody(Report& r, const uint8_t* d, uint32_t sectorSize) {
     r.Pending() = "\n";
     r.AnnotateLine(true, " Tag Location isn't 256 for Anchor Descriptor... (must be 256, N-256, or N)");
   }
-  r.Printf("          Main Sequence Loc: %i \n", I32(d + 20));
-  r.Printf("                     Length: %i \n", I32(d + 16));
-  r.Printf("      Reserved Sequence Loc: %i \n", I32(d + 28));
-  r.Printf("                     Length: %i (%i sectors) \n", I32(d + 24),
+  r.Printf("          Main Sequence Loc: %i \n", SignedLe32(d + 20));
+  r.Printf("                     Length: %i \n", SignedLe32(d + 16));
+  r.Printf("      Reserved Sequence Loc: %i \n", SignedLe32(d + 28));
+  r.Printf("                     Length: %i (%i sectors) \n", SignedLe32(d + 24),
            static_cast<int>(Le32(d + 24) / sectorSize));
 }
 
 void ImplementationUseBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", I32(d + 16));
+  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
   r.Add("  Implementation Identifier: \n");
   AddEntityId(r, d + 20);
   AddHex(r, "         Implementation Use: \n", d + 52, 460, true);
 }
 
 void PartitionBody(Report& r, const uint8_t* d, uint32_t sectorSize) {
-  r.Printf("    Descriptor Sequence Num: %i \n", I32(d + 16));
+  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
   const uint16_t flags = Le16(d + 20);
   r.Printf("                      Flags: %04X (%s) \n", flags, (flags & 1) ? "allocated" : "not allocated");
   r.Printf("              Partition Num: %i \n", Le16(d + 22));
@@ -193,7 +191,7 @@ void PartitionBody(Report& r, const uint8_t* d, uint32_t sectorSize) {
   const uint32_t access = Le32(d + 184);
   r.Printf("                Access Type: %i: ", static_cast<int32_t>(access));
   r.Add(AccessTypeName(access));
-  r.Printf("        Partition Start Loc: %i\n", I32(d + 188));
+  r.Printf("        Partition Start Loc: %i\n", SignedLe32(d + 188));
   // In 64 bits: partitions of 4 GiB and more are common.
   const uint32_t sectors = Le32(d + 192);
   const uint64_t bytes = static_cast<uint64_t>(sectors) * sectorSize;
@@ -246,25 +244,25 @@ void PartitionMaps(Report& r, const uint8_t* d) {
 }
 
 void LogicalVolumeBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", I32(d + 16));
+  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
   r.Printf("    Desc Character Set Type: %i \n", d[20]);
   AddIdentifier(r, "      Log Volume Identifier: '%s'\n", d + 84, 128);
-  r.Printf("         Logical Block Size: %i \n", I32(d + 212));
+  r.Printf("         Logical Block Size: %i \n", SignedLe32(d + 212));
   r.Add("          Domain Identifier: \n");
   AddEntityId(r, d + 216);
   AddHex(r, "    Log Volume Contents Use: \n", d + 248, 16, true);
-  r.Printf("           Map Table Length: %i \n", I32(d + 264));
-  r.Printf("   Number of Partition Maps: %i \n", I32(d + 268));
+  r.Printf("           Map Table Length: %i \n", SignedLe32(d + 264));
+  r.Printf("   Number of Partition Maps: %i \n", SignedLe32(d + 268));
   r.Add("  Implementation Identifier: \n");
   AddEntityId(r, d + 272);
   AddHex(r, "         Implementation Use: \n", d + 304, 128, true);
-  r.Printf("     Integrity Sequence Loc: %i \n", I32(d + 436));
-  r.Printf("                     Length: %i \n", I32(d + 432));
+  r.Printf("     Integrity Sequence Loc: %i \n", SignedLe32(d + 436));
+  r.Printf("                     Length: %i \n", SignedLe32(d + 432));
   PartitionMaps(r, d);
 }
 
 void UnallocatedSpaceBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", I32(d + 16));
+  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
   const uint32_t count = Le32(d + 20);
   r.Printf("  Num Allocated Descriptors: %i \n", static_cast<int32_t>(count));
   const uint64_t wanted = 8ULL * count;
@@ -277,31 +275,31 @@ void FileSetBody(Report& r, const uint8_t* d) {
   AddTimestamp(r, d + 16);
   r.Printf("          Interchange Level: %i\n", Le16(d + 28));
   r.Printf("      Max Interchange Level: %i\n", Le16(d + 30));
-  r.Printf("         Character Set List: %i\n", I32(d + 32));
-  r.Printf("     Max Character Set List: %i\n", I32(d + 36));
-  r.Printf("            File Set Number: %i\n", I32(d + 40));
-  r.Printf(" File Set Descriptor Number: %i\n", I32(d + 44));
+  r.Printf("         Character Set List: %i\n", SignedLe32(d + 32));
+  r.Printf("     Max Character Set List: %i\n", SignedLe32(d + 36));
+  r.Printf("            File Set Number: %i\n", SignedLe32(d + 40));
+  r.Printf(" File Set Descriptor Number: %i\n", SignedLe32(d + 44));
   r.Printf("      Log Volume Identifier: %i \n", d[48]);
   AddIdentifier(r, "      Log Volume Identifier: '%s'\n", d + 112, 128);
   r.Printf("     File Set Character Set: %i \n", d[240]);
   AddIdentifier(r, "        File Set Identifier: '%s'\n", d + 304, 32);
   AddIdentifier(r, "  Copyright File Identifier: '%s'\n", d + 336, 32);
   AddIdentifier(r, "   Abstract File Identifier: '%s'\n", d + 368, 32);
-  r.Printf("    Root Directory Location: lba = %i, part ref = %i \n", I32(d + 404), Le16(d + 408));
-  r.Printf("                     Length: %i\n", I32(d + 400));
+  r.Printf("    Root Directory Location: lba = %i, part ref = %i \n", SignedLe32(d + 404), Le16(d + 408));
+  r.Printf("                     Length: %i\n", SignedLe32(d + 400));
   r.Add("          Domain Identifier: \n");
   AddEntityId(r, d + 416);
-  r.Printf("       Next Extent Location: lba = %i, part ref = %i \n", I32(d + 452), Le16(d + 456));
-  r.Printf("                     Length: %i\n", I32(d + 448));
-  r.Printf(" System Stream Dir Location: lba = %i, part ref = %i \n", I32(d + 468), Le16(d + 472));
-  r.Printf("                     Length: %i\n", I32(d + 464));
+  r.Printf("       Next Extent Location: lba = %i, part ref = %i \n", SignedLe32(d + 452), Le16(d + 456));
+  r.Printf("                     Length: %i\n", SignedLe32(d + 448));
+  r.Printf(" System Stream Dir Location: lba = %i, part ref = %i \n", SignedLe32(d + 468), Le16(d + 472));
+  r.Printf("                     Length: %i\n", SignedLe32(d + 464));
 }
 
 void FileIdentifierBody(Report& r, const uint8_t* d, uint32_t offset) {
   r.Printf("        File Version Number: %i\n", Le16(d + 16));
   r.Printf("       File Characteristics: %i\n", d[18]);
   r.Printf("        File Identifier Len: %i\n", d[19]);
-  r.Printf("               ICB Location: %i\n", I32(d + 24));
+  r.Printf("               ICB Location: %i\n", SignedLe32(d + 24));
   const uint16_t useLength = Le16(d + 36);
   r.Printf("      Implementaion Use Len: %i\n", useLength);
   const size_t shown = Available(38, useLength);
@@ -311,7 +309,7 @@ void FileIdentifierBody(Report& r, const uint8_t* d, uint32_t offset) {
 
 void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint32_t offset) {
   r.Add("                        ICB TAG:\n");
-  r.Printf(" Prior Rec'd num of Entries: %i\n", I32(d + 16));
+  r.Printf(" Prior Rec'd num of Entries: %i\n", SignedLe32(d + 16));
   r.Printf("              Strategy Type: %i\n", Le16(d + 20));
   r.Printf("             Strategy Param: %i\n", Le16(d + 22));
   r.Printf("                Max Entries: %i\n", Le16(d + 24));
@@ -319,7 +317,7 @@ void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint32_t offset) {
   r.Printf("                  File Type: %i (", d[27]);
   r.Add(FileTypeName(d[27]));
   r.Add(")\n");
-  r.Printf("            Parent Location: %i\n", I32(d + 28));
+  r.Printf("            Parent Location: %i\n", SignedLe32(d + 28));
   r.Printf("               part ref num: %i\n", Le16(d + 32));
   r.Printf("                      Flags: %i\n", Le16(d + 34));
   r.Printf("                        uid: %08X\n", Le32(d + 36));
@@ -328,14 +326,14 @@ void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint32_t offset) {
   r.Printf("                 Link Count: %i\n", Le16(d + 48));
   r.Printf("              Record Format: %i\n", d[50]);
   r.Printf("     Record Display Attribs: %i\n", d[51]);
-  r.Printf("              Record length: %i\n", I32(d + 52));
-  r.Printf("                Info Length: %" PRId64 "\n", static_cast<int64_t>(Le64(d + 56)));
-  r.Printf("                Object Size: %" PRId64 "\n", static_cast<int64_t>(Le64(d + 64)));
-  r.Printf("    Logical Blocks Recorded: %" PRId64 "\n", static_cast<int64_t>(Le64(d + 72)));
-  r.Printf("                Check Point: %i\n", I32(d + 128));
-  r.Printf("                   Reserved: %i\n", I32(d + 132));
-  r.Printf("                EA Location: %i\n", I32(d + 140));
-  r.Printf("        Stream Dir Location: %i\n", I32(d + 156));
+  r.Printf("              Record length: %i\n", SignedLe32(d + 52));
+  r.Printf("                Info Length: %" PRId64 "\n", SignedLe64(d + 56));
+  r.Printf("                Object Size: %" PRId64 "\n", SignedLe64(d + 64));
+  r.Printf("    Logical Blocks Recorded: %" PRId64 "\n", SignedLe64(d + 72));
+  r.Printf("                Check Point: %i\n", SignedLe32(d + 128));
+  r.Printf("                   Reserved: %i\n", SignedLe32(d + 132));
+  r.Printf("                EA Location: %i\n", SignedLe32(d + 140));
+  r.Printf("        Stream Dir Location: %i\n", SignedLe32(d + 156));
   r.Add("  Implementation Identifier: \n");
   AddEntityId(r, d + 168);
   r.Printf("  Logical Blocks Recorded: %016" PRIX64 "\n", Le64(d + 200));
@@ -378,7 +376,7 @@ void DumpUdfDescriptor(Report& r, const uint8_t* d, uint32_t offset, uint32_t se
   if (crc != storedCrc) r.FormatHexField(true, " <-- Checksum does not match", crc, 4);
   r.Printf("       Descriptor CRC Len: %i \n", crcLength);
   if (covered < crcLength) r.AnnotateLine(true, kTruncated);
-  r.Printf("             Tag Location: %i \n", I32(d + tag::kLocation));
+  r.Printf("             Tag Location: %i \n", SignedLe32(d + tag::kLocation));
   r.AppendPending();
   r.Add("\n");
 

@@ -57,17 +57,17 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
   else
     report.AnnotateLine(true, Format(" <-- Should be 0x%08X", computedCrc));
   report.Printf("              reserved: %08X\n", Le32(h + gpt::kReserved));
-  const int64_t primaryLba = static_cast<int64_t>(Le64(h + gpt::kPrimaryLba));
+  const int64_t primaryLba = SignedLe64(h + gpt::kPrimaryLba);
   report.Printf("           Primary LBA: %" PRId64 "\n", primaryLba);
   if (primaryLba != 1) report.AnnotateLine(true, " <-- Should be 1.");
-  report.Printf("            Backup LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(h + gpt::kBackupLba)));
-  report.Printf("      First Usable LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(h + gpt::kFirstUsableLba)));
-  report.Printf("       Last Usable LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(h + gpt::kLastUsableLba)));
+  report.Printf("            Backup LBA: %" PRId64 "\n", SignedLe64(h + gpt::kBackupLba));
+  report.Printf("      First Usable LBA: %" PRId64 "\n", SignedLe64(h + gpt::kFirstUsableLba));
+  report.Printf("       Last Usable LBA: %" PRId64 "\n", SignedLe64(h + gpt::kLastUsableLba));
   report.Printf("                  guid: %s\n", GuidText(h + gpt::kDiskGuid).c_str());
-  const int64_t entryArrayLba = static_cast<int64_t>(Le64(h + gpt::kEntryArrayLba));
+  const int64_t entryArrayLba = SignedLe64(h + gpt::kEntryArrayLba);
   report.Printf("          Entry Offset: %" PRId64 "\n", entryArrayLba);
   if (entryArrayLba != 2) report.AnnotateLine(true, " <-- Should be 2.");
-  report.Printf("                Entrys: %i\n", static_cast<int32_t>(Le32(h + gpt::kEntryCount)));
+  report.Printf("                Entrys: %i\n", SignedLe32(h + gpt::kEntryCount));
   const uint32_t entrySize = Le32(h + gpt::kEntrySizeField);
   report.Printf("            Entry size: %i\n", static_cast<int32_t>(entrySize));
   if (entrySize % 8 != 0) report.AnnotateLine(true, " <-- Should be a multiple of 8.");
@@ -92,8 +92,8 @@ DumpEnd DumpGptEntry(DumpContext& ctx) {
     report.Printf("GUID Partition Entry (0x%08X)\n", ctx.start);
     report.Printf("             guid type: %s\n", GuidText(e + gpt::kTypeGuid).c_str());
     report.Printf("                  guid: %s\n", GuidText(e + gpt::kUniqueGuid).c_str());
-    report.Printf("             First LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(e + gpt::kFirstLba)));
-    report.Printf("              Last LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(e + gpt::kLastLba)));
+    report.Printf("             First LBA: %" PRId64 "\n", SignedLe64(e + gpt::kFirstLba));
+    report.Printf("              Last LBA: %" PRId64 "\n", SignedLe64(e + gpt::kLastLba));
     const uint64_t attributes = Le64(e + gpt::kAttributes);
     report.Printf("             Attribute: 0x%016" PRIX64 "\n", attributes);
     if (attributes >> gpt::kAttrReadOnly & 1) report.Add("                         Read Only (Microsoft)\n");

@@ -90,9 +90,9 @@ void AddFileSlot(Report& report, const uint8_t* slot) {
 
   report.Printf("               Created: 0x%08X\n", Le32(slot + kCreated));
   report.Printf("         Last accessed: 0x%08X\n", Le32(slot + kLastAccessed));
-  report.Printf("             File Size: %" PRId64 "\n", static_cast<int64_t>(Le64(slot + kFileSize)));
-  report.Printf("          Fat Continue: %i\n", static_cast<int32_t>(Le32(slot + kFatContinue)));
-  report.Printf("         Name Continue: %i\n", static_cast<int32_t>(Le32(slot + kNameContinue)));
+  report.Printf("             File Size: %" PRId64 "\n", SignedLe64(slot + kFileSize));
+  report.Printf("          Fat Continue: %i\n", SignedLe32(slot + kFatContinue));
+  report.Printf("         Name Continue: %i\n", SignedLe32(slot + kNameContinue));
   const uint16_t flags = Le16(slot + kFlags);
   report.Printf("                 Flags: 0x%04X\n", flags);
   Check(report, flags != 0, " <-- Should be zero.");
@@ -138,9 +138,9 @@ void AddSubDirSlot(Report& report, const uint8_t* slot) {
   const uint32_t reserved2 = Le32(slot + kSubReserved2);
   report.Printf("              Reserved: 0x%08X\n", reserved2);
   Check(report, reserved2 != 0, " <-- Should be 0x00000000.");
-  report.Printf("             File Size: %" PRId64 "\n", static_cast<int64_t>(Le64(slot + kFileSize)));
-  report.Printf("          Fat Continue: %i\n", static_cast<int32_t>(Le32(slot + kFatContinue)));
-  report.Printf("                  Slot: %i\n", static_cast<int32_t>(Le32(slot + kSubSlot)));
+  report.Printf("             File Size: %" PRId64 "\n", SignedLe64(slot + kFileSize));
+  report.Printf("          Fat Continue: %i\n", SignedLe32(slot + kFatContinue));
+  report.Printf("                  Slot: %i\n", SignedLe32(slot + kSubSlot));
   const uint16_t reserved3 = Le16(slot + kSubReserved3);
   report.Printf("              Reserved: 0x%04X\n", reserved3);
   Check(report, reserved3 != 0, " <-- Should be 0x0000.");
@@ -163,8 +163,8 @@ void AddContinueSlot(Report& report, const uint8_t* slot) {
   const uint32_t sig = Le32(slot + kSig);
   AddSigLine(report, slot);
   Check(report, sig != kNameSig && sig != kFatSig, " <-- Should be 0x4E414D45 or 0x46415420.");
-  report.Printf("              Previous: %i\n", static_cast<int32_t>(Le32(slot + kContPrevious)));
-  report.Printf("                  Next: %i\n", static_cast<int32_t>(Le32(slot + kContNext)));
+  report.Printf("              Previous: %i\n", SignedLe32(slot + kContPrevious));
+  report.Printf("                  Next: %i\n", SignedLe32(slot + kContNext));
 
   const int entries = slot[kContEntries];
   const uint8_t flags = slot[kContFlags];

@@ -91,7 +91,7 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
   const uint64_t dataLsn = Le64(block + kDataLsn);
   const uint64_t dataSectors = Le64(block + kDataSectors);
   const uint64_t volumeSectors = Le64(block + kVolumeSectors);
-  report.Printf("              Base LBA: %" PRId64 "\n", static_cast<int64_t>(Le64(block + kBaseLba)));
+  report.Printf("              Base LBA: %" PRId64 "\n", SignedLe64(block + kBaseLba));
   report.Printf("              Root LSN: %" PRId64 "\n", static_cast<int64_t>(rootLsn));
   // The root may sit at the data block's end; the bound is tested without
   // forming Data LSN + Sectors in Data Block, which could wrap.
@@ -109,8 +109,8 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
   report.Printf("     Second Bitmap LSN: %" PRId64 "\n", static_cast<int64_t>(secondBitmap));
   Check(report, secondBitmap >= volumeSectors, " <-- Out of range.");
 
-  report.Printf(" Seconds since ChkDisk: %i\n", static_cast<int32_t>(Le32(block + kSinceChkDisk)));
-  report.Printf(" Seconds since LostOpt: %i\n", static_cast<int32_t>(Le32(block + kSinceLostOpt)));
+  report.Printf(" Seconds since ChkDisk: %i\n", SignedLe32(block + kSinceChkDisk));
+  report.Printf(" Seconds since LostOpt: %i\n", SignedLe32(block + kSinceLostOpt));
   const uint32_t volumeFlags = Le32(block + kVolumeFlags);
   report.Printf("          Volume Flags: 0x%08X  (%s Case Sensitive) (%s Copy)\n", volumeFlags,
                 (volumeFlags & kVolumeCaseSensitive) ? "" : "Not", (volumeFlags & kVolumeHasCopy) ? "Has" : "No");
