@@ -2,6 +2,7 @@
 // what is written back where, and the listing that follows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/ByteOrder.h"
@@ -67,8 +68,8 @@ TEST(EditMode, MbrOpensOneEditorPerEntryAndWritesOnlyConfirmedOnes) {
 TEST(EditMode, BpbIsWrittenAtItsOwnOffsetOnOkAndNothingIsReportedOnCancel) {
   // The boot sector of a volume that starts at byte 0x200 of the file.
   const Bytes volume = ReadTestFile("fat/fat12.img");
-  Bytes file(0x200, 0x55);
-  file.insert(file.end(), volume.begin(), volume.begin() + 4096);
+  Bytes file(0x200 + 4096, 0x55);
+  std::copy_n(volume.begin(), 4096, file.begin() + 0x200);
   EditRun run = RunEdit(DumpType::FatBpb, "0x200", 1, file, Fill(62, [](int) { return true; }));
   Bytes expected = file;
   std::memset(expected.data() + 0x200, 0xA0, 62);
