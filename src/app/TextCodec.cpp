@@ -1,14 +1,10 @@
 #include "app/TextCodec.h"
 
+#include "engine/CodePage.h"
+
 namespace trovik {
 
 namespace {
-
-constexpr char16_t kHighHalf[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 // Length of the valid UTF-8 sequence at data (0 when it is not valid),
 // or -1 when the bytes end before the sequence could be judged.
@@ -42,10 +38,6 @@ int Utf8SequenceLength(const uint8_t* data, qsizetype n, char32_t& code) {
 }
 
 }  // namespace
-
-char16_t Cp1252ToUnicode(unsigned char c) {
-  return (c >= 0x80 && c <= 0x9F) ? kHighHalf[c - 0x80] : static_cast<char16_t>(c);
-}
 
 void ReportTextDecoder::Append(std::string_view bytes, QString& out) {
   const qsizetype base = out.size();

@@ -11,10 +11,6 @@
 
 namespace trovik {
 
-// The Unicode character of a code page 1252 byte (undefined bytes map to
-// the C1 control of the same value, as the system's conversion does).
-char16_t Cp1252ToUnicode(unsigned char c);
-
 // Turns report text into view text: code page 1252 to Unicode, carriage
 // returns and CR LF pairs to '\n', NUL bytes dropped. Keeps its state
 // between calls so a CR LF split over two calls gives one line break.

@@ -6,25 +6,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/CodePage.h"
+
 namespace trovik {
-
-namespace {
-
-// 0x80..0x9F of code page 1252; the five unassigned bytes keep their C1 code.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-}  // namespace
 
 void AppendCp1252AsUtf8(std::string& out, unsigned char c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
     return;
   }
-  const unsigned code = c < 0xA0 ? kCp1252High[c - 0x80] : c;
+  const unsigned code = Cp1252ToUnicode(c);
   if (code < 0x800) {
     out += static_cast<char>(0xC0 | (code >> 6));
     out += static_cast<char>(0x80 | (code & 0x3F));

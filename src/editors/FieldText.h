@@ -19,12 +19,6 @@ uint64_t ParseAutoBase(std::string_view text);
 // The box's text read as hexadecimal; a "0x" prefix is accepted.
 uint64_t ParseHex(std::string_view text);
 
-// Code page 1252 <-> UTF-16. The five bytes the code page leaves unassigned
-// map to the C1 control of the same value, so all 256 bytes survive a round
-// trip. A character outside the code page becomes '?'.
-char16_t Cp1252ToUtf16(uint8_t byte);
-uint8_t Utf16ToCp1252(char16_t unit);
-
 // A fixed-width 8-bit text field as a box shows it: the stored bytes up to
 // the first zero byte.
 std::u16string TextFieldToBox(const uint8_t* field, size_t width);
