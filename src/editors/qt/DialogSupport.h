@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QString>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -15,6 +17,25 @@ inline QString ToQString(const std::string& text) { return QString::fromStdStrin
 inline QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 inline std::string ToNumberText(const QLineEdit* box) { return box->text().toStdString(); }
 inline std::u16string ToUnits(const QLineEdit* box) { return box->text().toStdU16String(); }
+
+// A dialog's number boxes paired with the fields of its editor form, so
+// that filling the boxes and reading them back walk one list.
+template <class Form>
+using FormBoxes = std::vector<std::pair<QLineEdit*, std::string Form::*>>;
+
+template <class Form>
+void ReadFormBoxes(const FormBoxes<Form>& boxes, Form& form) {
+  for (const auto& [box, field] : boxes) form.*field = ToNumberText(box);
+}
+
+// Boxes whose text does not change keep their cursor and selection.
+template <class Form>
+void ShowFormBoxes(const FormBoxes<Form>& boxes, const Form& form) {
+  for (const auto& [box, field] : boxes) {
+    const QString text = ToQString(form.*field);
+    if (box->text() != text) box->setText(text);
+  }
+}
 
 // A system text with Windows line breaks ("\r\n", or a lone "\r") as a
 // label shows it.

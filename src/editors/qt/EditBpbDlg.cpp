@@ -116,26 +116,30 @@ CEditBpbDlg::CEditBpbDlg(uint8_t* bpb62, QWidget* parent) : QDialog(parent), m_p
   OnInitDialog();
 }
 
+FormBoxes<BpbForm> CEditBpbDlg::Boxes() const {
+  return {{m_editBytesPerSector, &BpbForm::bytesPerSector},
+          {m_editSectorsPerCluster, &BpbForm::sectorsPerCluster},
+          {m_editSectorsReserved, &BpbForm::reservedSectors},
+          {m_editFatCount, &BpbForm::fatCount},
+          {m_editRootEntries, &BpbForm::rootEntries},
+          {m_editTotalSectors, &BpbForm::totalSectors},
+          {m_editDescriptor, &BpbForm::descriptor},
+          {m_editSectorsPerFat, &BpbForm::sectorsPerFat},
+          {m_editSectorsPerTrack, &BpbForm::sectorsPerTrack},
+          {m_editHeads, &BpbForm::heads},
+          {m_editHiddenSectors, &BpbForm::hiddenSectors},
+          {m_editSectorsExtended, &BpbForm::sectorsExtended},
+          {m_editDriveNum, &BpbForm::driveNumber},
+          {m_editReserved, &BpbForm::reserved},
+          {m_editSignature, &BpbForm::signature},
+          {m_editSerial, &BpbForm::serial}};
+}
+
 void CEditBpbDlg::OnInitDialog() {
   const BpbForm f = LoadBpbForm(m_pBpb);
   for (size_t i = 0; i < m_editJump.size(); ++i) m_editJump[i]->setText(ToQString(f.jump[i]));
   m_editOemName->setText(ToQString(f.oemName));
-  m_editBytesPerSector->setText(ToQString(f.bytesPerSector));
-  m_editSectorsPerCluster->setText(ToQString(f.sectorsPerCluster));
-  m_editSectorsReserved->setText(ToQString(f.reservedSectors));
-  m_editFatCount->setText(ToQString(f.fatCount));
-  m_editRootEntries->setText(ToQString(f.rootEntries));
-  m_editTotalSectors->setText(ToQString(f.totalSectors));
-  m_editDescriptor->setText(ToQString(f.descriptor));
-  m_editSectorsPerFat->setText(ToQString(f.sectorsPerFat));
-  m_editSectorsPerTrack->setText(ToQString(f.sectorsPerTrack));
-  m_editHeads->setText(ToQString(f.heads));
-  m_editHiddenSectors->setText(ToQString(f.hiddenSectors));
-  m_editSectorsExtended->setText(ToQString(f.sectorsExtended));
-  m_editDriveNum->setText(ToQString(f.driveNumber));
-  m_editReserved->setText(ToQString(f.reserved));
-  m_editSignature->setText(ToQString(f.signature));
-  m_editSerial->setText(ToQString(f.serial));
+  ShowFormBoxes(Boxes(), f);
   m_editLabel->setText(ToQString(f.label));
   m_radioFat16->setChecked(f.fat16);
   m_radioFat12->setChecked(!f.fat16);
@@ -147,22 +151,7 @@ void CEditBpbDlg::accept() {
   BpbForm f;
   for (size_t i = 0; i < m_editJump.size(); ++i) f.jump[i] = ToNumberText(m_editJump[i]);
   f.oemName = ToUnits(m_editOemName);
-  f.bytesPerSector = ToNumberText(m_editBytesPerSector);
-  f.sectorsPerCluster = ToNumberText(m_editSectorsPerCluster);
-  f.reservedSectors = ToNumberText(m_editSectorsReserved);
-  f.fatCount = ToNumberText(m_editFatCount);
-  f.rootEntries = ToNumberText(m_editRootEntries);
-  f.totalSectors = ToNumberText(m_editTotalSectors);
-  f.descriptor = ToNumberText(m_editDescriptor);
-  f.sectorsPerFat = ToNumberText(m_editSectorsPerFat);
-  f.sectorsPerTrack = ToNumberText(m_editSectorsPerTrack);
-  f.heads = ToNumberText(m_editHeads);
-  f.hiddenSectors = ToNumberText(m_editHiddenSectors);
-  f.sectorsExtended = ToNumberText(m_editSectorsExtended);
-  f.driveNumber = ToNumberText(m_editDriveNum);
-  f.reserved = ToNumberText(m_editReserved);
-  f.signature = ToNumberText(m_editSignature);
-  f.serial = ToNumberText(m_editSerial);
+  ReadFormBoxes(Boxes(), f);
   f.label = ToUnits(m_editLabel);
   f.fat16 = !m_radioFat12->isChecked();
   StoreBpbForm(f, m_pBpb);

@@ -6,10 +6,14 @@
 #include <array>
 #include <cstdint>
 
+#include "editors/qt/DialogSupport.h"
+
 class QLineEdit;
 class QRadioButton;
 
 namespace trovik {
+
+struct BpbForm;
 
 class CEditBpbDlg : public QDialog {
   Q_OBJECT
@@ -22,6 +26,9 @@ class CEditBpbDlg : public QDialog {
  private:
   void OnInitDialog();
   void OnGenerate();
+  // The number boxes; the jump bytes, the two texts and the FAT type
+  // buttons are filled and read on their own.
+  FormBoxes<BpbForm> Boxes() const;
 
   uint8_t* m_pBpb;
   std::array<QLineEdit*, 3> m_editJump{};

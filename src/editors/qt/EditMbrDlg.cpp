@@ -95,50 +95,34 @@ CEditMbrDlg::CEditMbrDlg(uint8_t* entry16, int index, QWidget* parent)
 
 void CEditMbrDlg::OnInitDialog() { ShowForm(LoadMbrForm(m_pEntry, m_nIndex)); }
 
+FormBoxes<MbrForm> CEditMbrDlg::Boxes() const {
+  return {{m_editEntryNum, &MbrForm::entryNumber},   {m_editBootId, &MbrForm::bootId},
+          {m_editStartHead, &MbrForm::startHead},    {m_editStartSector, &MbrForm::startSector},
+          {m_editStartCylinder, &MbrForm::startCylinder}, {m_editSystemId, &MbrForm::systemId},
+          {m_editEndHead, &MbrForm::endHead},        {m_editEndSector, &MbrForm::endSector},
+          {m_editEndCylinder, &MbrForm::endCylinder}, {m_editStartLba, &MbrForm::startLba},
+          {m_editSectorCount, &MbrForm::sectorCount}};
+}
+
 MbrForm CEditMbrDlg::ReadForm() const {
   MbrForm f;
-  f.entryNumber = ToNumberText(m_editEntryNum);
-  f.bootId = ToNumberText(m_editBootId);
-  f.startHead = ToNumberText(m_editStartHead);
-  f.startSector = ToNumberText(m_editStartSector);
-  f.startCylinder = ToNumberText(m_editStartCylinder);
-  f.systemId = ToNumberText(m_editSystemId);
-  f.endHead = ToNumberText(m_editEndHead);
-  f.endSector = ToNumberText(m_editEndSector);
-  f.endCylinder = ToNumberText(m_editEndCylinder);
-  f.startLba = ToNumberText(m_editStartLba);
-  f.sectorCount = ToNumberText(m_editSectorCount);
+  ReadFormBoxes(Boxes(), f);
   return f;
 }
 
-void CEditMbrDlg::ShowForm(const MbrForm& f) {
-  m_editEntryNum->setText(ToQString(f.entryNumber));
-  m_editBootId->setText(ToQString(f.bootId));
-  m_editStartHead->setText(ToQString(f.startHead));
-  m_editStartSector->setText(ToQString(f.startSector));
-  m_editStartCylinder->setText(ToQString(f.startCylinder));
-  m_editSystemId->setText(ToQString(f.systemId));
-  m_editEndHead->setText(ToQString(f.endHead));
-  m_editEndSector->setText(ToQString(f.endSector));
-  m_editEndCylinder->setText(ToQString(f.endCylinder));
-  m_editStartLba->setText(ToQString(f.startLba));
-  m_editSectorCount->setText(ToQString(f.sectorCount));
-}
+void CEditMbrDlg::ShowForm(const MbrForm& f) { ShowFormBoxes(Boxes(), f); }
 
+// Gen changes only its CHS triple; the other boxes keep their text.
 void CEditMbrDlg::OnGenStart() {
   MbrForm f = ReadForm();
   GenerateStartChs(f);
-  m_editStartHead->setText(ToQString(f.startHead));
-  m_editStartSector->setText(ToQString(f.startSector));
-  m_editStartCylinder->setText(ToQString(f.startCylinder));
+  ShowForm(f);
 }
 
 void CEditMbrDlg::OnGenEnd() {
   MbrForm f = ReadForm();
   GenerateEndChs(f);
-  m_editEndHead->setText(ToQString(f.endHead));
-  m_editEndSector->setText(ToQString(f.endSector));
-  m_editEndCylinder->setText(ToQString(f.endCylinder));
+  ShowForm(f);
 }
 
 void CEditMbrDlg::accept() {

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "editors/qt/DialogSupport.h"
+
 class QLineEdit;
 
 namespace trovik {
@@ -25,6 +27,7 @@ class CEditMbrDlg : public QDialog {
   void OnGenEnd();
   MbrForm ReadForm() const;
   void ShowForm(const MbrForm& form);
+  FormBoxes<MbrForm> Boxes() const;
 
   uint8_t* m_pEntry;
   int m_nIndex;

@@ -74,37 +74,26 @@ CLbaChsDlg::CLbaChsDlg(QWidget* parent) : QDialog(parent) {
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+FormBoxes<LbaChsBoxes> CLbaChsDlg::Boxes() const {
+  return {{m_editLba, &LbaChsBoxes::lba},
+          {m_editCylinder, &LbaChsBoxes::cylinder},
+          {m_editHead, &LbaChsBoxes::head},
+          {m_editSector, &LbaChsBoxes::sector},
+          {m_editBinCylinder, &LbaChsBoxes::binaryCylinder},
+          {m_editBinHead, &LbaChsBoxes::binaryHead},
+          {m_editBinSector, &LbaChsBoxes::binarySector},
+          {m_editEntryCylinder, &LbaChsBoxes::entryCylinder},
+          {m_editEntryHead, &LbaChsBoxes::entryHead},
+          {m_editEntrySector, &LbaChsBoxes::entrySector}};
+}
+
 LbaChsBoxes CLbaChsDlg::ReadBoxes() const {
   LbaChsBoxes b;
-  b.lba = ToNumberText(m_editLba);
-  b.cylinder = ToNumberText(m_editCylinder);
-  b.head = ToNumberText(m_editHead);
-  b.sector = ToNumberText(m_editSector);
-  b.binaryCylinder = ToNumberText(m_editBinCylinder);
-  b.binaryHead = ToNumberText(m_editBinHead);
-  b.binarySector = ToNumberText(m_editBinSector);
-  b.entryCylinder = ToNumberText(m_editEntryCylinder);
-  b.entryHead = ToNumberText(m_editEntryHead);
-  b.entrySector = ToNumberText(m_editEntrySector);
+  ReadFormBoxes(Boxes(), b);
   return b;
 }
 
-void CLbaChsDlg::ShowBoxes(const LbaChsBoxes& b) {
-  const auto set = [](QLineEdit* box, const std::string& text) {
-    // Unchanged boxes keep their cursor and selection.
-    if (box->text() != ToQString(text)) box->setText(ToQString(text));
-  };
-  set(m_editLba, b.lba);
-  set(m_editCylinder, b.cylinder);
-  set(m_editHead, b.head);
-  set(m_editSector, b.sector);
-  set(m_editBinCylinder, b.binaryCylinder);
-  set(m_editBinHead, b.binaryHead);
-  set(m_editBinSector, b.binarySector);
-  set(m_editEntryCylinder, b.entryCylinder);
-  set(m_editEntryHead, b.entryHead);
-  set(m_editEntrySector, b.entrySector);
-}
+void CLbaChsDlg::ShowBoxes(const LbaChsBoxes& b) { ShowFormBoxes(Boxes(), b); }
 
 void CLbaChsDlg::OnLba2Chs() {
   LbaChsBoxes b = ReadBoxes();

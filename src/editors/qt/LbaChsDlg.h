@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include "editors/qt/DialogSupport.h"
+
 class QLineEdit;
 
 namespace trovik {
@@ -25,6 +27,7 @@ class CLbaChsDlg : public QDialog {
   void OnChsEdited();
   LbaChsBoxes ReadBoxes() const;
   void ShowBoxes(const LbaChsBoxes& boxes);
+  FormBoxes<LbaChsBoxes> Boxes() const;
 
   QLineEdit* m_editLba;
   QLineEdit* m_editCylinder;
