@@ -61,12 +61,7 @@ qsizetype CTrovikDoc::Replace(qsizetype pos, qsizetype len, QStringView text) {
 }
 
 void CTrovikDoc::InsertReport(qsizetype pos, QStringView text, bool red) {
-  if (text.isEmpty()) return;
-  ClearUndo();
-  pos = std::clamp<qsizetype>(pos, 0, text_.Length());
-  text_.Insert(pos, text, red);
-  SetModified(true);
-  emit Changed(pos, 0, text.size());
+  InsertReportRich(pos, text, red ? std::vector<TextRange>{{0, text.size()}} : std::vector<TextRange>{});
 }
 
 void CTrovikDoc::InsertReportRich(qsizetype pos, QStringView text, const std::vector<TextRange>& red) {

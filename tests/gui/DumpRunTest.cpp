@@ -49,8 +49,17 @@ class DumpRunTest : public testing::Test {
     Runner()->StartJob(std::move(job));
     Runner()->WaitForFinished();
   }
+  // A file in the test's scratch folder holding `bytes`.
+  QString ScratchFile(const char* name, const QByteArray& bytes) {
+    const QString path = scratch.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_EQ(file.write(bytes), bytes.size());
+    return path;
+  }
 
   CMainFrame frame;
+  QTemporaryDir scratch;
 };
 
 RunStatus WriteAnnotatedLines(ReportSink& sink, RunHost& host) {
@@ -229,12 +238,7 @@ TEST_F(DumpRunTest, CancelInTheProgressWindowStopsTheRun) {
 }
 
 TEST_F(DumpRunTest, FileOpenRunShowsTheRequestDialogPresetAndDumps) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("disk.img"));
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(QByteArray(0x200, '\x55'));
-  file.close();
+  const QString path = ScratchFile("disk.img", QByteArray(0x200, '\x55'));
   QString presetEnd;
   test::AnswerNextModal([&](QWidget* modal) {
     auto* limits = qobject_cast<CLimitsDlg*>(modal);
@@ -253,16 +257,11 @@ TEST_F(DumpRunTest, FileOpenRunShowsTheRequestDialogPresetAndDumps) {
 }
 
 TEST_F(DumpRunTest, OpenErrorsArePlainMessagesAndEndTheRun) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("read-only.img"));
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("x");
-  file.close();
-  file.setPermissions(QFileDevice::ReadOwner);
+  const QString path = ScratchFile("read-only.img", "x");
+  QFile::setPermissions(path, QFileDevice::ReadOwner);
   test::ShownMessage message;
   test::AnswerNextModal({}, &message);
-  frame.DumpFile(geteuid() == 0 ? dir.filePath(QStringLiteral("missing.img")) : path);
+  frame.DumpFile(geteuid() == 0 ? scratch.filePath(QStringLiteral("missing.img")) : path);
   ASSERT_TRUE(message.shown);
   EXPECT_TRUE(message.text.startsWith(QStringLiteral("Error opening file: ")));
   EXPECT_EQ(message.icon, QMessageBox::NoIcon);
