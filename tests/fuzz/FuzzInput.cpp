@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "engine/ByteOrder.h"
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
@@ -15,8 +16,6 @@ namespace trovik::fuzz {
 namespace {
 
 constexpr uint64_t k4GiB = 0x100000000ULL;
-
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
 class CountingSink : public ReportSink {
  public:
@@ -168,17 +167,14 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
 
 std::vector<uint8_t> MakeInput(int tableRow, uint8_t flags, uint8_t placement, uint16_t count, uint32_t start,
                                uint32_t end, const std::vector<uint8_t>& file) {
-  std::vector<uint8_t> input(kHeaderSize);
+  std::vector<uint8_t> input(kHeaderSize + file.size());
   input[0] = static_cast<uint8_t>(tableRow);
   input[1] = flags;
   input[2] = placement;
-  input[3] = static_cast<uint8_t>(count);
-  input[4] = static_cast<uint8_t>(count >> 8);
-  for (int i = 0; i < 4; ++i) {
-    input[5 + i] = static_cast<uint8_t>(start >> (8 * i));
-    input[9 + i] = static_cast<uint8_t>(end >> (8 * i));
-  }
-  input.insert(input.end(), file.begin(), file.end());
+  PutLe16(&input[3], count);
+  PutLe32(&input[5], start);
+  PutLe32(&input[9], end);
+  std::copy(file.begin(), file.end(), input.begin() + kHeaderSize);
   return input;
 }
 

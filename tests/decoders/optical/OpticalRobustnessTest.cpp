@@ -5,6 +5,7 @@
 #include <random>
 
 #include "OpticalTestSupport.h"
+#include "engine/ByteOrder.h"
 
 namespace trovik::test {
 namespace {
@@ -40,8 +41,7 @@ TEST(OpticalRobustness, HostileUdfLengthsStayInsideTheDescriptor) {
   // Every length a descriptor can claim set to its largest value.
   for (uint16_t id : {6, 7, 257, 266}) {
     std::vector<uint8_t> d(2048, 0xFF);
-    d[0] = static_cast<uint8_t>(id);
-    d[1] = static_cast<uint8_t>(id >> 8);
+    PutLe16(d.data(), id);
     const DumpResult result = DumpAt(DumpUdf, DumpType::Udf, 0, 1, d);
     EXPECT_NE(result.text.find("(truncated)"), std::string::npos) << id;
   }

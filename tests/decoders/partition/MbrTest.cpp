@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "decoders/partition/MbrLayout.h"
+#include "engine/ByteOrder.h"
 #include "decoders/partition/PartitionDecoders.h"
 #include "support/ReportCapture.h"
 
@@ -14,9 +15,9 @@ using test::MakeRequest;
 using test::RunDecoder;
 
 std::vector<uint8_t> Entry(uint8_t bootId, uint8_t startSector, uint8_t systemId, uint32_t lba, uint32_t size) {
-  std::vector<uint8_t> e = {bootId, 0x20, startSector, 0x00, systemId, 0xFE, 0xFF, 0xFF};
-  for (int i = 0; i < 4; ++i) e.push_back(static_cast<uint8_t>(lba >> (8 * i)));
-  for (int i = 0; i < 4; ++i) e.push_back(static_cast<uint8_t>(size >> (8 * i)));
+  std::vector<uint8_t> e = {bootId, 0x20, startSector, 0x00, systemId, 0xFE, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0};
+  PutLe32(&e[8], lba);
+  PutLe32(&e[12], size);
   return e;
 }
 
