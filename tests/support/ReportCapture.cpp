@@ -1,8 +1,5 @@
 #include "support/ReportCapture.h"
 
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace trovik::test {
 
@@ -82,12 +79,6 @@ std::vector<std::string> RedTexts(const std::string& marked) {
   for (size_t open = marked.find("[["); open != std::string::npos; open = marked.find("[[", open + 2))
     red.push_back(marked.substr(open + 2, marked.find("]]", open) - open - 2));
   return red;
-}
-
-std::vector<uint8_t> ReadTestFile(const std::string& name) {
-  std::ifstream in(std::string(TROVIK_TEST_DATA_DIR) + "/" + name, std::ios::binary);
-  if (!in) throw std::runtime_error("missing test data file " + name);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace trovik::test

@@ -13,6 +13,7 @@
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"
+#include "support/Scratch.h"
 
 namespace trovik::test {
 
@@ -76,8 +77,5 @@ DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<u
 
 // The red ranges of a marked report ("[[...]]"), in order.
 std::vector<std::string> RedTexts(const std::string& marked);
-
-// Reads a file of the test data folder (tests/data).
-std::vector<uint8_t> ReadTestFile(const std::string& name);
 
 }  // namespace trovik::test

@@ -1,0 +1,74 @@
+#include "support/FakeFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace trovik::test {
+
+FakeFile::FakeFile(const std::vector<uint8_t>& bytes, uint64_t at) : size_(0) { Put(at, bytes); }
+
+void FakeFile::Put(uint64_t offset, const std::vector<uint8_t>& bytes) {
+  // Merge every piece the new one touches into one, then lay the bytes over it.
+  uint64_t begin = offset, end = offset + bytes.size();
+  std::vector<std::pair<uint64_t, std::vector<uint8_t>>> touched;
+  for (auto it = pieces_.begin(); it != pieces_.end();) {
+    const uint64_t pEnd = it->first + it->second.size();
+    if (pEnd >= offset && it->first <= offset + bytes.size()) {
+      begin = std::min(begin, it->first);
+      end = std::max(end, pEnd);
+      touched.emplace_back(it->first, std::move(it->second));
+      it = pieces_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  std::vector<uint8_t> merged(end - begin, 0);
+  for (auto& [at, piece] : touched) std::copy(piece.begin(), piece.end(), merged.begin() + (at - begin));
+  std::copy(bytes.begin(), bytes.end(), merged.begin() + (offset - begin));
+  pieces_[begin] = std::move(merged);
+  size_ = std::max(size_, end);
+}
+
+std::vector<uint8_t> FakeFile::Get(uint64_t offset, size_t length) const {
+  std::vector<uint8_t> out(length, 0);
+  for (const auto& [at, piece] : pieces_) {
+    const uint64_t from = std::max(at, offset), to = std::min(at + piece.size(), offset + length);
+    for (uint64_t i = from; i < to; ++i) out[i - offset] = piece[i - at];
+  }
+  return out;
+}
+
+size_t FakeFile::ReadAt(uint64_t offset, void* buffer, size_t len) {
+  log.push_back({false, offset, len});
+  if (failReadAt >= offset && failReadAt - offset < len) throw FileError("Error reading file: Input/output error");
+  const size_t n = offset >= size_ ? 0 : static_cast<size_t>(std::min<uint64_t>(len, size_ - offset));
+  const std::vector<uint8_t> bytes = Get(offset, n);
+  std::memcpy(buffer, bytes.data(), n);
+  std::memset(static_cast<uint8_t*>(buffer) + n, 0, len - n);
+  return n;
+}
+
+void FakeFile::WriteAt(uint64_t offset, const void* buffer, size_t len) {
+  log.push_back({true, offset, len});
+  if (failWrites) throw FileError("Error writing file: No space left on device");
+  const auto* p = static_cast<const uint8_t*>(buffer);
+  Put(offset, std::vector<uint8_t>(p, p + len));
+}
+
+std::vector<FakeFile::Access> FakeFile::Writes() const {
+  std::vector<Access> writes;
+  for (const Access& a : log)
+    if (a.write) writes.push_back(a);
+  return writes;
+}
+
+std::string FakeFile::OutOfBounds() const {
+  const uint64_t size = size_ + claimedExtra;
+  for (const Access& a : log)
+    if (a.offset > size || a.length > size - a.offset)
+      return std::string(a.write ? "write" : "read") + " of " + std::to_string(a.length) + " bytes at " +
+             std::to_string(a.offset) + " in a file of " + std::to_string(size);
+  return "";
+}
+
+}  // namespace trovik::test
