@@ -23,8 +23,10 @@ DumpContext::DumpContext(FileAccess& f, Report& r, RunHost& h, const DumpRequest
 size_t DumpContext::ReadAt(uint64_t offset, void* buffer, size_t len) {
   position_ = offset + len;
   auto* out = static_cast<uint8_t*>(buffer);
-  // Nothing past the first 4 GiB is addressed.
-  size_t inRange = offset >= kAddressableSize ? 0 : static_cast<size_t>(std::min<uint64_t>(len, kAddressableSize - offset));
+  // Nothing past the first 4 GiB is addressed, and nothing past the end of
+  // the file is asked of it (those bytes read as zeros).
+  const uint64_t limit = std::min<uint64_t>(kAddressableSize, fileSize);
+  size_t inRange = offset >= limit ? 0 : static_cast<size_t>(std::min<uint64_t>(len, limit - offset));
   size_t got = inRange ? file.ReadAt(offset, out, inRange) : 0;
   std::memset(out + got, 0, len - got);
   return got;
