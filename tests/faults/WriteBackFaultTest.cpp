@@ -15,6 +15,7 @@
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
 #include "faults/FaultSupport.h"
+#include "support/FakeFile.h"
 
 namespace trovik {
 namespace {
@@ -118,13 +119,10 @@ TEST(WriteBackFaults, AFileSystemThatFillsUpMidStructureSaysSo) {
 }
 
 TEST(WriteBackFaults, EveryEditorsWriteToAFullDeviceEndsTheRun) {
-  // /dev/full reads as zeros and refuses every write with ENOSPC.
-  std::unique_ptr<PosixFile> full;
-  try {
-    full = PosixFile::Open("/dev/full", OpenMode::ReadWrite);
-  } catch (const FileError& e) {
-    GTEST_FAIL() << e.what();
-  }
+  // Every write is refused with ENOSPC, as on a full device.
+  test::FakeFile file(0x10000);
+  file.failWrites = true;
+  auto* full = &file;
   int checked = 0;
   for (const auto& row : DumpTypeTable()) {
     if (!row.editEnabled || !FindDecoder(row.id)) continue;
