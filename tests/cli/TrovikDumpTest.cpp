@@ -1,4 +1,5 @@
-// trovik-dump as a user or a script meets it: exit statuses, messages, ranges, output to a file, colour, UTF-8, OHCI addresses.
+// trovik-dump as a user or a script meets it: exit statuses, messages, ranges, output to a file, colour, UTF-8, OHCI
+// addresses.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -40,9 +41,10 @@ TEST(TrovikDump, RangeOptionsSelectExactlyTheirBytes) {
     std::vector<std::string> options;
     uint64_t first, last;
   };
-  for (const Case& c : {Case{{"-s", "0x1234", "-e", "0x1255"}, 0x1234, 0x1255}, Case{{"--sectors", "-s", "2", "-e", "4"}, 0x400, 0x7FF},
-                        Case{{"--sectors", "-s", "13"}, 0x1A00, 0x1FFF}, Case{{"--iso", "-s", "0x10", "-e", "0x1F"}, 0x10, 0x1F},
-                        Case{{"--sectors", "--iso", "-s", "1", "-e", "3"}, 0x800, 0x17FF}}) {
+  for (const Case& c :
+       {Case{{"-s", "0x1234", "-e", "0x1255"}, 0x1234, 0x1255}, Case{{"--sectors", "-s", "2", "-e", "4"}, 0x400, 0x7FF},
+        Case{{"--sectors", "-s", "13"}, 0x1A00, 0x1FFF}, Case{{"--iso", "-s", "0x10", "-e", "0x1F"}, 0x10, 0x1F},
+        Case{{"--sectors", "--iso", "-s", "1", "-e", "3"}, 0x800, 0x17FF}}) {
     std::vector<std::string> args{"-t", "1002", file};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ProgramOutcome outcome = Dump(args);
@@ -65,9 +67,12 @@ TEST(TrovikDump, UsageAndFileErrors) {
   outcome = Dump({"-t", "no-such-type", file});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("unknown dump type 'no-such-type'"), std::string::npos) << outcome.err;
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"-t", "1001", file}, {"-t", "ohci-ed", "-n", "0", file}, {"-t", "ohci-ed", "-n", "20000", file},
-        {"-t", "ohci-ed", "-n", "-1", file}, {"-t", "debug"}, {"-t", "debug", "--color", "sometimes", file}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-t", "1001", file},
+                                               {"-t", "ohci-ed", "-n", "0", file},
+                                               {"-t", "ohci-ed", "-n", "20000", file},
+                                               {"-t", "ohci-ed", "-n", "-1", file},
+                                               {"-t", "debug"},
+                                               {"-t", "debug", "--color", "sometimes", file}}) {
     outcome = Dump(args);
     EXPECT_EQ(outcome.status, 2) << args[1];
     EXPECT_EQ(outcome.out, "") << args[1];
@@ -94,18 +99,25 @@ TEST(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
   const ProgramOutcome outcome = Dump({"-t", "debug", "-s", "0xFFFFFFF8", file});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.err, "The file is larger than 32-bit file size.\nOnly use the first 4gig of the file...\n");
-  EXPECT_EQ(outcome.out, "\nFFFFFFF0 " + std::string(24, ' ') + "-00 00 00 00 00 00 00 00     " + std::string(8, ' ') + "........");
+  EXPECT_EQ(outcome.out,
+            "\nFFFFFFF0 " + std::string(24, ' ') + "-00 00 00 00 00 00 00 00     " + std::string(8, ' ') + "........");
 }
 
 TEST(TrovikDump, OutputGoesToStandardOutputOrAFileInUtf8ColouredOnlyWhenAsked) {
   ScratchDir dir;
   const std::string text = dir.Write("dot.txt", {'A', 0xB7, 'B', 0x80});
-  EXPECT_EQ(Dump({"-t", "text", text}).out, "A\xC2\xB7" "B\xE2\x82\xAC");
-  EXPECT_EQ(Dump({"-t", "text", "--raw", text}).out, "A\xB7" "B\x80");
+  EXPECT_EQ(Dump({"-t", "text", text}).out,
+            "A\xC2\xB7"
+            "B\xE2\x82\xAC");
+  EXPECT_EQ(Dump({"-t", "text", "--raw", text}).out,
+            "A\xB7"
+            "B\x80");
   const ProgramOutcome toFile = Dump({"-t", "text", "-o", dir.File("report.txt"), text});
   EXPECT_EQ(toFile.status, 0);
   EXPECT_EQ(toFile.out, "");
-  EXPECT_EQ(ReadText(dir.File("report.txt")), "A\xC2\xB7" "B\xE2\x82\xAC");
+  EXPECT_EQ(ReadText(dir.File("report.txt")),
+            "A\xC2\xB7"
+            "B\xE2\x82\xAC");
 
   // Two transfer descriptors at 0x20; the second's next-TD pointer has a low bit set.
   std::vector<uint8_t> tds(0x40, 0);

@@ -1,4 +1,5 @@
-// The editor models without a window: what the boxes show, what OK stores back byte for byte, and the GPT CRC recalculation.
+// The editor models without a window: what the boxes show, what OK stores back byte for byte, and the GPT CRC
+// recalculation.
 #include <gtest/gtest.h>
 
 #include "editors/BpbEditor.h"
@@ -13,7 +14,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Slice(const Bytes& from, size_t offset, size_t length) { return Bytes(from.begin() + offset, from.begin() + offset + length); }
+Bytes Slice(const Bytes& from, size_t offset, size_t length) {
+  return Bytes(from.begin() + offset, from.begin() + offset + length);
+}
 Bytes Patched(Bytes bytes, const std::vector<Patch>& patches) {
   Apply(bytes, patches);
   return bytes;
@@ -48,8 +51,8 @@ TEST(BpbEditor, StoresWhatTheBoxesSay) {
   f.hiddenSectors = "-1";
   f.serial = "junk";
   StoreBpbForm(f, bpb.data());
-  EXPECT_EQ(bpb, Patched(fat12, {Text(0, "\xE9\x0A\x91LONGERTH"), Le16(11, 1024), U8(13, 44), Le16(14, 8), Le16(17, 70000 & 0xFFFF),
-                                 Le32(28, 0xFFFFFFFF), Le32(39, 0), Text(54, "FAT16   ")}));
+  EXPECT_EQ(bpb, Patched(fat12, {Text(0, "\xE9\x0A\x91LONGERTH"), Le16(11, 1024), U8(13, 44), Le16(14, 8),
+                                 Le16(17, 70000 & 0xFFFF), Le32(28, 0xFFFFFFFF), Le32(39, 0), Text(54, "FAT16   ")}));
 
   // The C standard's example generator from seed 1 draws 16838 (0x41C6), then 5758 (0x167E).
   SerialGenerator serials;
@@ -75,9 +78,14 @@ TEST(MbrEditor, StoresWhatTheBoxesSayAndGenFillsTheChsBytes) {
   EXPECT_EQ(entry, (Bytes{0x80, 44, 0, 8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
 
   // head/sector byte/cylinder byte of 16 heads x 63 sectors; cylinder bit 8 goes to bit 6 of the sector byte.
-  for (const auto& [lba, count, start, end] : std::vector<std::tuple<const char*, const char*, const char*, const char*>>{
-           {"0", "0", "0/1/0", "0/1/0"}, {"63", "1008", "1/1/0", "0/63/1"}, {"302463", "1", "1/65/44", "1/65/44"},
-           {"1032191", "1", "15/255/255", "15/255/255"}, {"1032192", "1", "15/255/255", "15/255/255"}, {"2048", "0xFFFFFFFF", "0/33/2", "15/255/255"}}) {
+  for (const auto& [lba, count, start, end] :
+       std::vector<std::tuple<const char*, const char*, const char*, const char*>>{
+           {"0", "0", "0/1/0", "0/1/0"},
+           {"63", "1008", "1/1/0", "0/63/1"},
+           {"302463", "1", "1/65/44", "1/65/44"},
+           {"1032191", "1", "15/255/255", "15/255/255"},
+           {"1032192", "1", "15/255/255", "15/255/255"},
+           {"2048", "0xFFFFFFFF", "0/33/2", "15/255/255"}}) {
     MbrForm g;
     g.startLba = lba;
     g.sectorCount = count;
@@ -95,8 +103,8 @@ TEST(GptEntryEditor, StoresLbasPast2TiBAttributesAndChangedNamesOnly) {
     StoreGptEntryForm(LoadGptEntryForm(entry.data(), i), entry.data());
     EXPECT_EQ(entry, Slice(disk, 1024 + 128 * i, 128)) << i;
   }
-  Bytes entry = Patched(Bytes(128), {Le64(40, 0xFFFFFFFFFFFFFFFEull), Le64(48, 0xD000000000000005ull), Le16(56, 0xC9), Le16(58, 0x141),
-                                     Le16(60, 'A'), Le16(62, 0), Le16(64, 0xBEEF)});
+  Bytes entry = Patched(Bytes(128), {Le64(40, 0xFFFFFFFFFFFFFFFEull), Le64(48, 0xD000000000000005ull), Le16(56, 0xC9),
+                                     Le16(58, 0x141), Le16(60, 'A'), Le16(62, 0), Le16(64, 0xBEEF)});
   GptEntryForm f = LoadGptEntryForm(entry.data(), 3);
   EXPECT_EQ(f.lastLba, "18446744073709551614");
   EXPECT_EQ(f.name, u"\u00C9\u0141A");
@@ -108,8 +116,8 @@ TEST(GptEntryEditor, StoresLbasPast2TiBAttributesAndChangedNamesOnly) {
   f.hiddenFromUefi = true;
   f.name = u"R\u00E9";
   StoreGptEntryForm(f, entry.data());
-  EXPECT_EQ(entry, Patched(Bytes(128), {Le64(32, 0x200000000ull), Le64(40, 0xFFFFFFFFFFFFFFFEull), Le64(48, 0xD000000000000006ull),
-                                        Le16(56, 'R'), Le16(58, 0xE9)}));
+  EXPECT_EQ(entry, Patched(Bytes(128), {Le64(32, 0x200000000ull), Le64(40, 0xFFFFFFFFFFFFFFFEull),
+                                        Le64(48, 0xD000000000000006ull), Le16(56, 'R'), Le16(58, 0xE9)}));
 }
 
 TEST(GptHeaderEditor, RecalculationWritesStandardCrcsOrRefusesAndChangesNothing) {
@@ -128,8 +136,11 @@ TEST(GptHeaderEditor, RecalculationWritesStandardCrcsOrRefusesAndChangesNothing)
   EXPECT_EQ(Slice(small, 88, 4), (Bytes{0x26, 0x39, 0xF4, 0xCB}));
 
   for (const auto& [patches, says] : std::vector<std::pair<std::vector<Patch>, const char*>>{
-           {{Le32(80, 0)}, "empty"}, {{Le32(84, 0)}, "empty"}, {{Le32(80, 0xFFFFFFFF), Le32(84, 0xFFFFFFFF)}, "too large"},
-           {{Le64(72, 30)}, "not wholly inside"}, {{Le32(80, 4), Le64(72, 1), Le64(24, 5)}, "not wholly inside"},
+           {{Le32(80, 0)}, "empty"},
+           {{Le32(84, 0)}, "empty"},
+           {{Le32(80, 0xFFFFFFFF), Le32(84, 0xFFFFFFFF)}, "too large"},
+           {{Le64(72, 30)}, "not wholly inside"},
+           {{Le32(80, 4), Le64(72, 1), Le64(24, 5)}, "not wholly inside"},
            {{Le32(80, 4), Le64(72, 0x7FFFFFFFFFFFFFFF), Le64(24, 0x8000000000000000)}, "not wholly inside"}}) {
     const Bytes before = Patched(header, patches);
     Bytes edited = before;

@@ -25,7 +25,9 @@ class ModelHost : public ScriptedHost {
   std::string recalculationMessage;
 
   bool EditBpb(uint8_t* data) override { return Through(bpb, LoadBpbForm(data), StoreBpbForm, data); }
-  bool EditMbrEntry(uint8_t* data, int index) override { return Through(mbr, LoadMbrForm(data, index), StoreMbrForm, data); }
+  bool EditMbrEntry(uint8_t* data, int index) override {
+    return Through(mbr, LoadMbrForm(data, index), StoreMbrForm, data);
+  }
   bool EditGptEntry(uint8_t* data, int index) override {
     return Through(gptEntry, LoadGptEntryForm(data, index), StoreGptEntryForm, data);
   }
@@ -38,7 +40,8 @@ class ModelHost : public ScriptedHost {
 
  private:
   template <typename Form>
-  static bool Through(const std::function<void(Form&)>& edit, Form form, void (*store)(const Form&, uint8_t*), uint8_t* data) {
+  static bool Through(const std::function<void(Form&)>& edit, Form form, void (*store)(const Form&, uint8_t*),
+                      uint8_t* data) {
     if (!edit) return false;
     edit(form);
     store(form, data);
@@ -67,7 +70,8 @@ TEST(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
   ScratchDir dir;
   const std::string image = dir.File("gpt.img");
   ASSERT_EQ(RunShell("truncate -s 4M " + image).status, 0);
-  const ProgramOutcome made = RunShell(Tool("sgdisk --clear --new=1:2048:+1M --change-name=1:'Old name' --new=2:0:0 " + image));
+  const ProgramOutcome made =
+      RunShell(Tool("sgdisk --clear --new=1:2048:+1M --change-name=1:'Old name' --new=2:0:0 " + image));
   ASSERT_EQ(made.status, 0) << made.out;
   const uint32_t lastLba = (4 << 20) / 512 - 1;
 
@@ -93,8 +97,10 @@ TEST(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
 TEST(WriteBack, MbrEntryChangesOnlyItsSixteenBytes) {
   ScratchDir dir;
   const std::string image = dir.File("mbr.img");
-  const ProgramOutcome made = RunShell("truncate -s 4M " + image + " && printf 'label: dos\\nstart=2048, size=4096, type=83\\n"
-                                       "start=6144, size=1024, type=83\\n' | " + Tool("sfdisk --quiet " + image));
+  const ProgramOutcome made = RunShell("truncate -s 4M " + image +
+                                       " && printf 'label: dos\\nstart=2048, size=4096, type=83\\n"
+                                       "start=6144, size=1024, type=83\\n' | " +
+                                       Tool("sfdisk --quiet " + image));
   ASSERT_EQ(made.status, 0) << made.out;
   // The second entry becomes an LVM partition one sector later, its CHS triples made with "Gen".
   ModelHost host;

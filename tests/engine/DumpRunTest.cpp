@@ -77,9 +77,19 @@ TEST(GeneralFormats, TextShowsChunksOf512UpToTheirFirstZero) {
 }
 
 TEST(Range, OffsetTextsAndTheirClamping) {
-  for (const auto& [text, value] : std::vector<std::pair<const char*, uint32_t>>{
-           {"0x1BE", 0x1BE}, {"0X1be", 0x1BE}, {"446", 446}, {" 0x10", 0}, {"-1", 0xFFFFFFFF}, {"0x-1", 0xFFFFFFFF},
-           {"12abc", 12}, {"0x1fz", 0x1F}, {"4294967296", 0}, {"", 0}, {"abc", 0}, {"0x", 0}, {"0xg", 0}})
+  for (const auto& [text, value] : std::vector<std::pair<const char*, uint32_t>>{{"0x1BE", 0x1BE},
+                                                                                 {"0X1be", 0x1BE},
+                                                                                 {"446", 446},
+                                                                                 {" 0x10", 0},
+                                                                                 {"-1", 0xFFFFFFFF},
+                                                                                 {"0x-1", 0xFFFFFFFF},
+                                                                                 {"12abc", 12},
+                                                                                 {"0x1fz", 0x1F},
+                                                                                 {"4294967296", 0},
+                                                                                 {"", 0},
+                                                                                 {"abc", 0},
+                                                                                 {"0x", 0},
+                                                                                 {"0xg", 0}})
     EXPECT_EQ(ParseOffsetText(text), value) << text;
 
   struct Case {
@@ -90,15 +100,15 @@ TEST(Range, OffsetTextsAndTheirClamping) {
     uint32_t first, last;
   };
   const uint64_t fiveGiB = 5ULL << 30;
-  for (const Case& c : {Case{"0x1BE", "0x1FD", 0, false, 4096, 0x1BE, 0x1FD}, Case{"0", "-1", 0, false, 1000, 0, 999},
-                        Case{"5000", "6000", 0, false, 1000, 999, 999}, Case{"0x10", "0x20", 0, false, 0, 0x10, 0x20},
-                        Case{"2", "3", 1, false, 1 << 20, 1024, 1535}, Case{"2", "3", 1, true, 1 << 20, 4096, 6143},
-                        Case{"0", "0", 1, false, 1 << 20, 0, 0},
-                        // Sector numbers are clamped against the byte size, so the range may run past the file.
-                        Case{"100", "200", 1, false, 1000, 51200, 102399},
-                        Case{"0x00800000", "0x00800001", 1, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
-                        Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF},
-                        Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF}}) {
+  for (const Case& c :
+       {Case{"0x1BE", "0x1FD", 0, false, 4096, 0x1BE, 0x1FD}, Case{"0", "-1", 0, false, 1000, 0, 999},
+        Case{"5000", "6000", 0, false, 1000, 999, 999}, Case{"0x10", "0x20", 0, false, 0, 0x10, 0x20},
+        Case{"2", "3", 1, false, 1 << 20, 1024, 1535}, Case{"2", "3", 1, true, 1 << 20, 4096, 6143},
+        Case{"0", "0", 1, false, 1 << 20, 0, 0},
+        // Sector numbers are clamped against the byte size, so the range may run past the file.
+        Case{"100", "200", 1, false, 1000, 51200, 102399},
+        Case{"0x00800000", "0x00800001", 1, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
+        Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF}, Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF}}) {
     DumpRequest request = MakeRequest(DumpType::DosDebug, c.start, c.end);
     request.offsetType = c.offsetType;
     request.isIso = c.iso;

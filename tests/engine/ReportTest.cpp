@@ -66,20 +66,22 @@ TEST(Report, HexBlocksAndDebugLinesKeepTheirColumns) {
   EXPECT_EQ(hex(0, std::vector<uint8_t>(64), true), allZeros);
   EXPECT_EQ(hex(0, {}, true), allZeros);
   EXPECT_EQ(hex(0, {}, false), "");
-  const std::string zeroLine = "   0x00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     " + std::string(16, '\xB7') + "\n";
+  const std::string zeroLine =
+      "   0x00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     " + std::string(16, '\xB7') + "\n";
   EXPECT_EQ(hex(0, std::vector<uint8_t>(16), false), zeroLine);
   EXPECT_EQ(hex(0, {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R'}, false),
             "   0x00000000  41 42 43 44 45 46 47 48-49 4A 4B 4C 4D 4E 4F 50     ABCDEFGHIJKLMNOP\n"
-            "   0x00000010  51 52" + std::string(47, ' ') + "QR\n");
-  EXPECT_EQ(hex(4, {1, 2, 0x20, 0x7E, 0x7F, 0x80}, false),
-            "   0x00000004" + std::string(14, ' ') + "01 02 20 7E-7F 80" + std::string(27, ' ') + "\xB7\xB7 ~\xB7\xB7\n");
+            "   0x00000010  51 52" +
+                std::string(47, ' ') + "QR\n");
+  EXPECT_EQ(
+      hex(4, {1, 2, 0x20, 0x7E, 0x7F, 0x80}, false),
+      "   0x00000004" + std::string(14, ' ') + "01 02 20 7E-7F 80" + std::string(27, ' ') + "\xB7\xB7 ~\xB7\xB7\n");
 
   test::ScriptedHost host;
   host.abortAfterPolls = 1;
   std::vector<uint8_t> ones(64, 1);
   bool aborted = false;
-  const std::string stopped =
-      Marked([&](Report& r) { aborted = r.HexDumpBlock(0, ones.data(), 64, false); }, &host);
+  const std::string stopped = Marked([&](Report& r) { aborted = r.HexDumpBlock(0, ones.data(), 64, false); }, &host);
   EXPECT_TRUE(aborted);
   EXPECT_EQ(std::count(stopped.begin(), stopped.end(), '\n'), 2);
 
@@ -89,7 +91,8 @@ TEST(Report, HexBlocksAndDebugLinesKeepTheirColumns) {
   bool anySet = false;
   EXPECT_EQ(Marked([&](Report& r) { anySet = r.AppendDebugLines(0x1F0, bytes.data(), bytes.size()); }),
             "\n000001F0  41 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     A..............."
-            "\n00000200  00 20 00 00" + std::string(41, ' ') + "....");
+            "\n00000200  00 20 00 00" +
+                std::string(41, ' ') + "....");
   EXPECT_TRUE(anySet);
   Marked([&](Report& r) { anySet = r.AppendDebugLines(0, std::vector<uint8_t>(16).data(), 16); });
   EXPECT_FALSE(anySet);

@@ -1,12 +1,12 @@
-// Real files that fail to open, read or take a written structure: each run ends with the cause and leaves no descriptor.
+// Real files that fail to open, read or take a written structure: each run ends with the cause and leaves no
+// descriptor.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
@@ -78,7 +78,8 @@ TEST(OpenFaults, DirectoriesFifosAndDeniedWritesAreRefusedWithTheirCause) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   // No writer: a plain read-only open would wait for one for ever.
   for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite})
-    EXPECT_EQ(InChild([&] { return OpenMessage(fifo, mode) == kNotSeekableText ? 0 : 1; }), 0) << "-1: the open blocked";
+    EXPECT_EQ(InChild([&] { return OpenMessage(fifo, mode) == kNotSeekableText ? 0 : 1; }), 0)
+        << "-1: the open blocked";
   // A writer present: the open would succeed, and reads at an offset fail.
   const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
   ASSERT_GE(writer, 0);
@@ -91,7 +92,8 @@ TEST(OpenFaults, DirectoriesFifosAndDeniedWritesAreRefusedWithTheirCause) {
   for (const std::string& target : {fifo, dir.Path()}) {
     const ProgramOutcome outcome = RunProgram({"/usr/bin/timeout", "20", TROVIK_DUMP_PATH, "-t", "mbr", target});
     EXPECT_EQ(outcome.status, 1) << target;
-    EXPECT_EQ(outcome.err, std::string(target == fifo ? kNotSeekableText : "Error opening file: Is a directory") + "\n");
+    EXPECT_EQ(outcome.err,
+              std::string(target == fifo ? kNotSeekableText : "Error opening file: Is a directory") + "\n");
   }
 
   // The desktop application opens every file for writing; the command line reads only, so it can still dump it.
@@ -144,7 +146,8 @@ TEST(ReadFaults, AFileThatShrinksDuringTheDumpShowsOnlyWhatWasRead) {
     EXPECT_EQ(result.messages, Strings{"Error reading file: the file ends at 0x0004B005, before the end of the range "
                                        "(it was made shorter during the dump)"});
     if (type == DumpType::DosDebug) {
-      EXPECT_EQ(result.text.substr(result.text.rfind('\n') + 1), "0004B000  41 41 41 41 41" + std::string(38, ' ') + "AAAAA");
+      EXPECT_EQ(result.text.substr(result.text.rfind('\n') + 1),
+                "0004B000  41 41 41 41 41" + std::string(38, ' ') + "AAAAA");
     } else {
       const char mark = type == DumpType::C ? ',' : 'A';
       EXPECT_EQ(std::count(result.text.begin(), result.text.end(), mark), 300 * 1024 + 5) << int(type);
@@ -170,7 +173,8 @@ TEST(ReadFaults, AFileThatShrinksDuringTheDumpShowsOnlyWhatWasRead) {
 }
 
 TEST(ReadFaults, AReadTheKernelFailsEndsEveryStructureTypeWithItsCause) {
-  // This process's memory at an address that is never mapped fails with EIO: a real read error without special hardware.
+  // This process's memory at an address that is never mapped fails with EIO: a real read error without special
+  // hardware.
   const auto mem = PosixFile::Open("/proc/self/mem", OpenMode::ReadWrite);
   int checked = 0;
   for (const auto& row : DumpTypeTable()) {
@@ -238,7 +242,8 @@ TEST(WriteBackFaults, AWriteCutShortSaysTheStructureIsHalfWrittenAndListsNothing
   Confirming(gpt, 128);
   result = RunOnFile(EditRequest(DumpType::GptEntry, "0xFC0", 1), *PosixFile::Open(image, OpenMode::ReadWrite), &gpt);
   EXPECT_EQ(result.status, RunStatus::FileFailed);
-  EXPECT_EQ(result.messages, Strings{"Error writing file: No space left on device (the structure was written only in part)"});
+  EXPECT_EQ(result.messages,
+            Strings{"Error writing file: No space left on device (the structure was written only in part)"});
   EXPECT_EQ(result.text, "");
   const std::vector<uint8_t> bytes = ReadFile(image);
   ASSERT_EQ(bytes.size(), 65536u);
