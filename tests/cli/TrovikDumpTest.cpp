@@ -1,236 +1,154 @@
-// trovik-dump as a user or a script meets it: exit statuses, messages, the
-// type list, output to a file, colour, the character set of the report and
-// the display address of the OHCI types.
-#include <fcntl.h>
-#include <sys/wait.h>
+// trovik-dump as a user or a script meets it: exit statuses, messages, ranges, output to a file, colour, UTF-8, OHCI
+// addresses.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "engine/ByteOrder.h"
+#include "support/Program.h"
+#include "support/Scratch.h"
 
+namespace trovik::test {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+ProgramOutcome Dump(std::vector<std::string> args) {
+  args.insert(args.begin(), TROVIK_DUMP_PATH);
+  return RunProgram(args);
 }
 
-class TrovikDump : public testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "trovik-cli-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    for (const auto& path : created_) ::unlink(path.c_str());
-    ::rmdir(dir_.c_str());
-  }
-
-  std::string Path(const std::string& name) {
-    created_.push_back(dir_ + "/" + name);
-    return created_.back();
-  }
-
-  std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = Path(name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
-  // Runs trovik-dump with the arguments; standard output and error go to
-  // files so that neither can block the other.
-  Outcome Run(std::vector<std::string> args) {
-    const std::string outPath = Path("stdout"), errPath = Path("stderr");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      ::dup2(out, STDOUT_FILENO);
-      ::dup2(err, STDERR_FILENO);
-      std::vector<char*> argv{const_cast<char*>(TROVIK_DUMP_PATH)};
-      for (auto& arg : args) argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      ::execv(TROVIK_DUMP_PATH, argv.data());
-      ::_exit(127);
+// The bytes of a debug listing, read back from its hex columns by address.
+std::map<uint64_t, uint8_t> ListedBytes(const std::string& listing) {
+  std::map<uint64_t, uint8_t> bytes;
+  for (size_t at = listing.find('\n'); at != std::string::npos; at = listing.find('\n', at + 1)) {
+    const uint64_t address = std::stoull(listing.substr(at + 1, 8), nullptr, 16);
+    for (int i = 0; i < 16; ++i) {
+      const std::string hex = listing.substr(at + 11 + 3 * i, 2);
+      if (hex != "  ") bytes[address + i] = static_cast<uint8_t>(std::stoul(hex, nullptr, 16));
     }
-    Outcome outcome;
-    int wstatus = 0;
-    if (pid > 0 && ::waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) outcome.status = WEXITSTATUS(wstatus);
-    outcome.out = ReadFile(outPath);
-    outcome.err = ReadFile(errPath);
-    return outcome;
   }
-
-  std::string dir_;
-  std::vector<std::string> created_;
-};
-
-// Two transfer descriptors; the second has a low bit set in its next-TD
-// pointer, which earns a red annotation.
-std::vector<uint8_t> TransferDescriptors() {
-  std::vector<uint8_t> bytes(0x40, 0);
-  trovik::PutLe32(bytes.data() + 0x20, 0xF2E00000);
-  trovik::PutLe32(bytes.data() + 0x28, 0x00100010);
-  trovik::PutLe32(bytes.data() + 0x30, 0xF3F40000);
-  trovik::PutLe32(bytes.data() + 0x38, 0x00100021);
   return bytes;
 }
 
-TEST_F(TrovikDump, UsageErrorsExitWithTwo) {
-  const std::string file = WriteFile("data.bin", {1, 2, 3});
-  Outcome outcome = Run({file});
-  EXPECT_EQ(outcome.status, 2);
-  EXPECT_NE(outcome.err.find("--type is required"), std::string::npos) << outcome.err;
-
-  outcome = Run({"-t", "no-such-type", file});
-  EXPECT_EQ(outcome.status, 2);
-  EXPECT_NE(outcome.err.find("unknown dump type 'no-such-type'"), std::string::npos) << outcome.err;
-  EXPECT_EQ(Run({"-t", "1001", file}).status, 2);
-
-  for (const char* count : {"0", "20000", "-1"}) {
-    outcome = Run({"-t", "ohci-ed", "-n", count, file});
-    EXPECT_EQ(outcome.status, 2) << count;
-    EXPECT_EQ(outcome.out, "") << count;
+TEST(TrovikDump, RangeOptionsSelectExactlyTheirBytes) {
+  // Every 4-byte word holds its own offset, so a byte shown from elsewhere differs.
+  std::vector<uint8_t> bytes(0x2000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i & ~size_t{3}) >> (8 * (i & 3)));
+  ScratchDir dir;
+  const std::string file = dir.Write("counted.bin", bytes);
+  struct Case {
+    std::vector<std::string> options;
+    uint64_t first, last;
+  };
+  for (const Case& c :
+       {Case{{"-s", "0x1234", "-e", "0x1255"}, 0x1234, 0x1255}, Case{{"--sectors", "-s", "2", "-e", "4"}, 0x400, 0x7FF},
+        Case{{"--sectors", "-s", "13"}, 0x1A00, 0x1FFF}, Case{{"--iso", "-s", "0x10", "-e", "0x1F"}, 0x10, 0x1F},
+        Case{{"--sectors", "--iso", "-s", "1", "-e", "3"}, 0x800, 0x17FF}}) {
+    std::vector<std::string> args{"-t", "1002", file};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ProgramOutcome outcome = Dump(args);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const auto listed = ListedBytes(outcome.out);
+    ASSERT_FALSE(listed.empty()) << c.options[1];
+    EXPECT_EQ(listed.begin()->first, c.first) << c.options[1];
+    EXPECT_EQ(listed.rbegin()->first, c.last) << c.options[1];
+    EXPECT_EQ(listed.size(), c.last - c.first + 1) << c.options[1];
+    for (const auto& [offset, value] : listed) ASSERT_EQ(value, bytes.at(offset)) << std::hex << offset;
   }
-  EXPECT_EQ(Run({"-t", "debug"}).status, 2);
-  EXPECT_EQ(Run({"-t", "debug", "--color", "sometimes", file}).status, 2);
 }
 
-TEST_F(TrovikDump, MissingFileExitsWithOneAndTheCause) {
-  const Outcome outcome = Run({"-t", "debug", dir_ + "/absent.bin"});
+TEST(TrovikDump, UsageAndFileErrors) {
+  ScratchDir dir;
+  const std::string file = dir.Write("data.bin", {1, 2, 3});
+  ProgramOutcome outcome = Dump({file});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--type is required"), std::string::npos) << outcome.err;
+  outcome = Dump({"-t", "no-such-type", file});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("unknown dump type 'no-such-type'"), std::string::npos) << outcome.err;
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-t", "1001", file},
+                                               {"-t", "ohci-ed", "-n", "0", file},
+                                               {"-t", "ohci-ed", "-n", "20000", file},
+                                               {"-t", "ohci-ed", "-n", "-1", file},
+                                               {"-t", "debug"},
+                                               {"-t", "debug", "--color", "sometimes", file}}) {
+    outcome = Dump(args);
+    EXPECT_EQ(outcome.status, 2) << args[1];
+    EXPECT_EQ(outcome.out, "") << args[1];
+  }
+  outcome = Dump({"-t", "debug", dir.File("absent.bin")});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "Error opening file: No such file or directory\n");
   EXPECT_EQ(outcome.out, "");
-}
-
-TEST_F(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
-  // A sparse 5 GiB file: no disk space, but every offset is there.
-  const std::string file = Path("sparse.img");
-  std::ofstream(file, std::ios::binary).put('\0');
-  ASSERT_EQ(::truncate(file.c_str(), 5LL << 30), 0);
-  const Outcome outcome = Run({"-t", "debug", "-s", "0xFFFFFFF8", file});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.err, "The file is larger than 32-bit file size.\nOnly use the first 4gig of the file...\n");
-  // The first byte stands in column 8, so the '-' comes before it.
-  EXPECT_EQ(outcome.out, "\nFFFFFFF0 " + std::string(24, ' ') + "-00 00 00 00 00 00 00 00     " + std::string(8, ' ') +
-                             "........");
-}
-
-TEST_F(TrovikDump, ListsAllTypesAndItsVersion) {
-  Outcome outcome = Run({"--list-types"});
-  EXPECT_EQ(outcome.status, 0);
-  std::istringstream lines(outcome.out);
-  std::string line;
-  int types = 0;
-  while (std::getline(lines, line))
-    if (!line.empty() && line[0] >= '1' && line[0] <= '9') ++types;
-  EXPECT_EQ(types, 44);
-  for (const char* name : {"ohci-hcca", "ohci-ed", "ohci-td", "ohci-itd", "debug", "lean-super", "qor-cont"})
-    EXPECT_NE(outcome.out.find(name), std::string::npos) << name;
-  EXPECT_NE(outcome.out.find("1034  ohci-hcca "), std::string::npos);
-
-  outcome = Run({"--version"});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, std::string("trovik-dump ") + TROVIK_VERSION + "\n");
-}
-
-TEST_F(TrovikDump, WritesTheReportToStandardOutputOrAFile) {
-  std::vector<uint8_t> bytes;
-  for (char c : std::string("0123456789ABCDEF")) bytes.push_back(static_cast<uint8_t>(c));
-  const std::string file = WriteFile("digits.bin", bytes);
-  const std::string expected = "\n00000000  30 31 32 33 34 35 36 37-38 39 41 42 43 44 45 46     0123456789ABCDEF";
-
-  Outcome outcome = Run({"-t", "debug", file});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, expected);
-  EXPECT_EQ(Run({"-t", "1002", file}).out, expected);
-
-  const std::string report = Path("report.txt");
-  outcome = Run({"-t", "debug", "-o", report, file});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(ReadFile(report), expected);
-
-  outcome = Run({"-t", "debug", "-o", dir_ + "/no-such-dir/report.txt", file});
+  outcome = Dump({"-t", "debug", "-o", dir.File("no-such-dir/report.txt"), file});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err.rfind("Error opening output file: ", 0), 0u) << outcome.err;
+  // Naming the dumped file as the output never truncates it.
+  EXPECT_EQ(Dump({"-t", "debug", "-o", file, file}).status, 2);
+  EXPECT_EQ(ReadFile(file), (std::vector<uint8_t>{1, 2, 3}));
 
-  // The file being dumped is never truncated by naming it as the output.
-  outcome = Run({"-t", "debug", "-o", file, file});
-  EXPECT_EQ(outcome.status, 2);
-  EXPECT_EQ(ReadFile(file), "0123456789ABCDEF");
+  EXPECT_NE(Dump({"--list-types"}).out.find("\n1034  ohci-hcca "), std::string::npos);
+  EXPECT_EQ(Dump({"--version"}).out, std::string("trovik-dump ") + TROVIK_VERSION + "\n");
 }
 
-TEST_F(TrovikDump, ColoursAnnotationsOnlyWhenAsked) {
-  const std::string file = WriteFile("tds.bin", TransferDescriptors());
-  const std::string annotated = "                  Zero: 1\x1b[31m <--- should be zero.\x1b[0m\n";
-
-  Outcome outcome = Run({"-t", "ohci-td", "-s", "0x20", "-n", "2", "--color", "always", file});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find(annotated), std::string::npos) << outcome.out;
-  EXPECT_EQ(outcome.out.find("\x1b[31m"), outcome.out.rfind("\x1b[31m")) << "one red range";
-
-  for (const char* color : {"never", "auto"}) {
-    outcome = Run({"-t", "ohci-td", "-s", "0x20", "-n", "2", "--color", color, file});
-    EXPECT_EQ(outcome.out.find('\x1b'), std::string::npos) << color;
-    EXPECT_NE(outcome.out.find("Zero: 1 <--- should be zero.\n"), std::string::npos) << color;
-  }
-  const std::string report = Path("colour.txt");
-  Run({"-t", "ohci-td", "-s", "0x20", "-n", "2", "-o", report, file});
-  EXPECT_EQ(ReadFile(report).find('\x1b'), std::string::npos);
-}
-
-TEST_F(TrovikDump, WritesUtf8UnlessRaw) {
-  const std::string file = WriteFile("dot.txt", {'A', 0xB7, 'B', 0x80});
-  Outcome outcome = Run({"-t", "text", file});
+TEST(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
+  ScratchDir dir;
+  const std::string file = dir.Write("sparse.img", {0});
+  ASSERT_EQ(::truncate(file.c_str(), 5LL << 30), 0);  // a hole: no disk space, every offset there
+  const ProgramOutcome outcome = Dump({"-t", "debug", "-s", "0xFFFFFFF8", file});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, "A\xC2\xB7" "B\xE2\x82\xAC");
-  outcome = Run({"-t", "text", "--raw", file});
-  EXPECT_EQ(outcome.out, "A\xB7" "B\x80");
+  EXPECT_EQ(outcome.err, "The file is larger than 32-bit file size.\nOnly use the first 4gig of the file...\n");
+  EXPECT_EQ(outcome.out,
+            "\nFFFFFFF0 " + std::string(24, ' ') + "-00 00 00 00 00 00 00 00     " + std::string(8, ' ') + "........");
 }
 
-TEST_F(TrovikDump, ShowsTheOhciDisplayAddress) {
-  const std::string file = WriteFile("tds.bin", TransferDescriptors());
-  Outcome outcome = Run({"-t", "ohci-td", "-s", "0x20", "-n", "2", "--address", "0x00100000", file});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(outcome.out.rfind("OHCI Transfer Descriptor (0x00100000)\n              Reserved: 00000\n", 0), 0u)
-      << outcome.out;
-  EXPECT_NE(outcome.out.find("\n\nOHCI Transfer Descriptor (0x00100010)\n              Reserved: 00000\n"
-                             "              Rounding: 1\n"),
-            std::string::npos);
+TEST(TrovikDump, OutputGoesToStandardOutputOrAFileInUtf8ColouredOnlyWhenAsked) {
+  ScratchDir dir;
+  const std::string text = dir.Write("dot.txt", {'A', 0xB7, 'B', 0x80});
+  EXPECT_EQ(Dump({"-t", "text", text}).out,
+            "A\xC2\xB7"
+            "B\xE2\x82\xAC");
+  EXPECT_EQ(Dump({"-t", "text", "--raw", text}).out,
+            "A\xB7"
+            "B\x80");
+  const ProgramOutcome toFile = Dump({"-t", "text", "-o", dir.File("report.txt"), text});
+  EXPECT_EQ(toFile.status, 0);
+  EXPECT_EQ(toFile.out, "");
+  EXPECT_EQ(ReadText(dir.File("report.txt")),
+            "A\xC2\xB7"
+            "B\xE2\x82\xAC");
 
-  outcome = Run({"-t", "ohci-td", "-s", "0x20", "-n", "2", file});
-  EXPECT_EQ(outcome.out.rfind("OHCI Transfer Descriptor (0x00000020)\n", 0), 0u) << outcome.out;
-  EXPECT_NE(outcome.out.find("OHCI Transfer Descriptor (0x00000030)\n"), std::string::npos);
-
-  const std::vector<std::pair<std::string, std::string>> titles = {
-      {"ohci-hcca", "OHCI Host Controller Communications Area (0xFEED0000)\n"},
-      {"ohci-ed", "OHCI Endpoint Descriptor (0xFEED0000)\n"},
-      {"ohci-td", "OHCI Transfer Descriptor (0xFEED0000)\n"},
-      {"ohci-itd", "OHCI Isochronous Transfer Descriptor (0xFEED0000)\n"},
+  // Two transfer descriptors at 0x20; the second's next-TD pointer has a low bit set.
+  std::vector<uint8_t> tds(0x40, 0);
+  for (const auto& [at, value] : std::vector<std::pair<size_t, uint32_t>>{
+           {0x20, 0xF2E00000}, {0x28, 0x00100010}, {0x30, 0xF3F40000}, {0x38, 0x00100021}})
+    for (int i = 0; i < 4; ++i) tds[at + i] = static_cast<uint8_t>(value >> (8 * i));
+  const std::string file = dir.Write("tds.bin", tds);
+  const std::vector<std::string> run{"-t", "ohci-td", "-s", "0x20", "-n", "2", file};
+  auto with = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), run.begin(), run.end());
+    return Dump(more);
   };
-  for (const auto& [type, title] : titles) {
-    outcome = Run({"-t", type, "--address", "0xfeed0000", file});
-    EXPECT_EQ(outcome.status, 0) << type << ": " << outcome.err;
-    EXPECT_EQ(outcome.out.rfind(title, 0), 0u) << type << ": " << outcome.out;
+  const std::string out = with({"--color", "always"}).out;
+  EXPECT_NE(out.find("                  Zero: 1\x1b[31m <--- should be zero.\x1b[0m\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("\x1b[31m"), out.rfind("\x1b[31m")) << "one red range";
+  for (const char* color : {"never", "auto"}) {
+    const std::string plain = with({"--color", color}).out;
+    EXPECT_EQ(plain.find('\x1b'), std::string::npos) << color;
+    EXPECT_NE(plain.find("Zero: 1 <--- should be zero.\n"), std::string::npos) << color;
+  }
+
+  // The display address replaces the file offset in the title lines and advances per item.
+  const std::string shown = with({"--address", "0x00100000"}).out;
+  EXPECT_EQ(shown.rfind("OHCI Transfer Descriptor (0x00100000)\n", 0), 0u) << shown;
+  EXPECT_NE(shown.find("\nOHCI Transfer Descriptor (0x00100010)\n"), std::string::npos) << shown;
+  EXPECT_NE(with({}).out.find("\nOHCI Transfer Descriptor (0x00000030)\n"), std::string::npos);
+  for (const char* type : {"ohci-hcca", "ohci-ed", "ohci-td", "ohci-itd"}) {
+    const std::string title = Dump({"-t", type, "--address", "0xfeed0000", file}).out;
+    EXPECT_EQ(title.substr(0, title.find('\n')).substr(title.find('(')), "(0xFEED0000)") << type << ": " << title;
   }
 }
 
 }  // namespace
+}  // namespace trovik::test

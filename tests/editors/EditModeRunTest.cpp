@@ -1,124 +1,132 @@
-// Edit mode of the dump run with a scripted front end: which editors open,
-// what is written back where, and the listing that follows.
+// Edit mode over the logging fake file: what each editor is given, the one write OK makes, the listing that follows.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-
-#include "engine/ByteOrder.h"
+#include "support/FakeFile.h"
 #include "support/ReportCapture.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-using test::ReadTestFile;
 using Bytes = std::vector<uint8_t>;
 
-struct EditRun {
-  std::string text;
-  Bytes file;
-  std::vector<int> calls;
-  std::vector<std::string> messages;
-  bool textBeforeAnEditor = false;
+struct Editable {
+  DumpType type;
+  size_t size;
 };
+constexpr Editable kEditable[] = {
+    {DumpType::FatBpb, 62}, {DumpType::Mbr, 16}, {DumpType::GptHeader, 512}, {DumpType::GptEntry, 128}};
 
-EditRun RunEdit(DumpType type, const std::string& start, int count, Bytes bytes,
-                std::function<bool(uint8_t*, int)> editor) {
-  DumpRequest request = test::MakeRequest(type, start, "0", count);
-  request.result = kResultEdit;
-  MemoryFile file(std::move(bytes));
-  test::CaptureSink sink;
-  test::ScriptedHost host;
-  EditRun run;
-  host.editor = [&](uint8_t* data, int index) {
-    run.textBeforeAnEditor |= !sink.Text().empty();
-    return editor(data, index);
-  };
-  EXPECT_EQ(RunDump(request, file, sink, host), RunStatus::Done);
-  run.text = sink.Text();
-  run.file = file.Bytes();
-  run.calls = host.editorCalls;
-  run.messages = host.messages;
-  return run;
+Bytes Distinct(size_t n) {
+  Bytes bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  return bytes;
 }
 
-// An editor that fills the whole structure with one byte, to see its
-// bounds in the file, and answers OK for the given items.
-std::function<bool(uint8_t*, int)> Fill(size_t size, std::function<bool(int)> ok) {
-  return [=](uint8_t* data, int index) {
-    std::memset(data, 0xA0 + index, size);
+DumpResult RunEdit(DumpType type, const char* start, int count, FakeFile& file, ScriptedHost& host, int offsetType = 0,
+                   bool iso = false) {
+  DumpRequest request = MakeRequest(type, start, "0", count);
+  request.result = kResultEdit;
+  request.offsetType = offsetType;
+  request.isIso = iso;
+  return RunOnFile(request, file, &host);
+}
+
+// Every editor inverts the structure's bytes and answers OK for the items `ok` accepts.
+void Inverting(ScriptedHost& host, size_t size, std::function<bool(int)> ok, std::vector<Bytes>* given = nullptr) {
+  host.editor = [=](uint8_t* data, int index) {
+    if (given) given->emplace_back(data, data + size);
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(~data[i]);
     return ok(index);
   };
 }
 
-TEST(EditMode, MbrOpensOneEditorPerEntryAndWritesOnlyConfirmedOnes) {
-  const Bytes disk = ReadTestFile("partition/mbr.bin");
-  const EditRun run = RunEdit(DumpType::Mbr, "0x1BE", 4, disk, Fill(16, [](int i) { return i % 2 == 1; }));
-  EXPECT_EQ(run.calls, (std::vector<int>{0, 1, 2, 3}));
-  EXPECT_FALSE(run.textBeforeAnEditor);
-  Bytes expected = disk;
-  std::memset(expected.data() + 0x1CE, 0xA1, 16);
-  std::memset(expected.data() + 0x1EE, 0xA3, 16);
-  EXPECT_EQ(run.file, expected);
-  // The listing shows all four entries as the file now holds them.
-  EXPECT_NE(run.text.find("Boot:  Master Boot Record (0x000001BE)\n            Boot ID: 0x80"), std::string::npos);
-  EXPECT_NE(run.text.find("Boot:  Master Boot Record (0x000001EE)\n            Boot ID: 0xA3"), std::string::npos);
+TEST(EditMode, OkWritesExactlyTheStructureAtItsOffsetAndCancelWritesNothing) {
+  const Bytes disk = Distinct(0x3000);
+  struct Unit {
+    const char* start;
+    int offsetType;
+    bool iso;
+    uint64_t offset;
+  };
+  for (const auto& [type, size] : kEditable) {
+    for (const Unit& u : {Unit{"0x1C3", 0, false, 0x1C3}, Unit{"3", 1, false, 0x600}, Unit{"2", 1, true, 0x1000}}) {
+      for (const bool ok : {true, false}) {
+        const std::string what =
+            std::to_string(int(type)) + " at " + u.start + (u.iso ? " iso" : "") + (ok ? " OK" : " Cancel");
+        FakeFile file(disk);
+        ScriptedHost host;
+        std::vector<Bytes> given;
+        Inverting(
+            host, size, [&](int) { return ok; }, &given);
+        const DumpResult result = RunEdit(type, u.start, 1, file, host, u.offsetType, u.iso);
+        EXPECT_EQ(result.status, RunStatus::Done) << what;
+        const Bytes original(disk.begin() + u.offset, disk.begin() + u.offset + size);
+        EXPECT_EQ(given, std::vector<Bytes>{original}) << what;
+        Bytes inverted = original;
+        for (uint8_t& b : inverted) b = static_cast<uint8_t>(~b);
+        const auto writes = file.Writes();
+        if (ok) {
+          ASSERT_EQ(writes.size(), 1u) << what;
+          EXPECT_EQ(writes[0].offset, u.offset) << what;
+          EXPECT_EQ(writes[0].length, size) << what;
+          EXPECT_EQ(file.Get(u.offset, size), inverted) << what;
+        } else {
+          EXPECT_TRUE(writes.empty()) << what;
+        }
+        // A cancelled parameter block is not listed; the other structures are.
+        EXPECT_EQ(result.text.empty(), !ok && type == DumpType::FatBpb) << what;
+      }
+    }
+  }
 }
 
-TEST(EditMode, BpbIsWrittenAtItsOwnOffsetOnOkAndNothingIsReportedOnCancel) {
-  // The boot sector of a volume that starts at byte 0x200 of the file.
-  const Bytes volume = ReadTestFile("fat/fat12.img");
-  Bytes file(0x200 + 4096, 0x55);
-  std::copy_n(volume.begin(), 4096, file.begin() + 0x200);
-  EditRun run = RunEdit(DumpType::FatBpb, "0x200", 1, file, Fill(62, [](int) { return true; }));
-  Bytes expected = file;
-  std::memset(expected.data() + 0x200, 0xA0, 62);
-  EXPECT_EQ(run.file, expected);
-  EXPECT_NE(run.text.find("Fat12/16 BIOS Parameter Block (0x00000200)\n                  Jump: A0 A0 A0\n"),
+TEST(EditMode, EachCountItemHasItsEditorAndOnlyConfirmedItemsAreWritten) {
+  for (const auto& [type, size] : {kEditable[1], kEditable[3]}) {
+    FakeFile file(Distinct(0x1000));
+    ScriptedHost host;
+    Inverting(host, size, [](int index) { return index % 2 == 1; });
+    RunEdit(type, "0x400", 4, file, host);
+    EXPECT_EQ(host.editorCalls, (std::vector<int>{0, 1, 2, 3}));
+    const auto writes = file.Writes();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].offset, 0x400 + size);
+    EXPECT_EQ(writes[1].offset, 0x400 + 3 * size);
+  }
+  // The listing shows the entries as the file now holds them.
+  FakeFile mbr(ReadTestFile("partition/mbr.bin"));
+  ScriptedHost host;
+  Inverting(host, 16, [](int index) { return index == 3; });
+  EXPECT_NE(RunEdit(DumpType::Mbr, "0x1BE", 4, mbr, host).text.find("(0x000001EE)\n            Boot ID: 0xFF"),
             std::string::npos);
-
-  run = RunEdit(DumpType::FatBpb, "0x200", 1, file, Fill(62, [](int) { return false; }));
-  EXPECT_EQ(run.file, file);
-  EXPECT_EQ(run.text, "");
 }
 
-TEST(EditMode, GptHeaderAndEntries) {
-  const Bytes disk = ReadTestFile("partition/gpt.bin");
-  // Cancel writes nothing, and the listing reads the header from the file.
-  EditRun run = RunEdit(DumpType::GptHeader, "0x200", 1, disk, Fill(512, [](int) { return false; }));
-  EXPECT_EQ(run.file, disk);
-  EXPECT_NE(run.text.find("GUID Partition Header (0x00000200)\n                   sig: 45 46 49"), std::string::npos);
+TEST(EditMode, StructuresPastTheEndOfTheFileAreListedNotEdited) {
+  // The second item lies past the end of a sector, or past the 4 GiB a run addresses (never wrapped to offset 0).
+  for (const auto& [type, size, size_of_file, start, past] :
+       {std::tuple{DumpType::Mbr, size_t{16}, uint64_t{512}, "0x1F0", "0x00000200"},
+        {DumpType::GptEntry, size_t{128}, uint64_t{5} << 30, "0xFFFFFF80", "0x100000000"}}) {
+    FakeFile disk(size_of_file);
+    ScriptedHost host;
+    Inverting(host, size, [](int) { return true; });
+    const DumpResult result = RunEdit(type, start, 2, disk, host);
+    EXPECT_EQ(host.editorCalls, std::vector<int>{0});
+    EXPECT_EQ(result.messages, std::vector<std::string>{std::string("The structure at ") + past +
+                                                        " lies past the end of the file; it is not edited."});
+    ASSERT_EQ(disk.Writes().size(), 1u);
+    EXPECT_EQ(disk.Writes()[0].offset, ParseOffsetText(start));
+    EXPECT_FALSE(result.text.empty());  // the listing still runs
+  }
 
-  run = RunEdit(DumpType::GptEntry, "0x400", 3, disk, Fill(128, [](int i) { return i != 1; }));
-  EXPECT_EQ(run.calls, (std::vector<int>{0, 1, 2}));
-  Bytes expected = disk;
-  std::memset(expected.data() + 0x400, 0xA0, 128);
-  std::memset(expected.data() + 0x500, 0xA2, 128);
-  EXPECT_EQ(run.file, expected);
-  EXPECT_NE(run.text.find("GUID Partition Entry (0x00000500)"), std::string::npos);
-}
-
-TEST(EditMode, StructuresPastTheEndOfTheFileAreNotEdited) {
-  // Entries at 0x1F0 (whole) and 0x200 (past the end of a 512-byte file).
-  const Bytes disk = ReadTestFile("partition/mbr.bin");
-  EditRun run = RunEdit(DumpType::Mbr, "0x1F0", 2, disk, Fill(16, [](int) { return true; }));
-  EXPECT_EQ(run.calls, (std::vector<int>{0}));
-  ASSERT_EQ(run.messages.size(), 1u);
-  EXPECT_NE(run.messages[0].find("0x00000200 lies past the end of the file"), std::string::npos) << run.messages[0];
-  Bytes expected = disk;
-  std::memset(expected.data() + 0x1F0, 0xA0, 16);
-  EXPECT_EQ(run.file, expected);
-  EXPECT_NE(run.text.find("(0x00000200)"), std::string::npos);  // the listing still runs
-
-  // A parameter block cut short by the end of the file: listed, not edited.
   const Bytes volume = ReadTestFile("fat/fat12.img");
-  const Bytes cut(volume.begin(), volume.begin() + 40);
-  run = RunEdit(DumpType::FatBpb, "0", 1, cut, Fill(62, [](int) { return true; }));
-  EXPECT_TRUE(run.calls.empty());
-  EXPECT_EQ(run.file, cut);
-  EXPECT_EQ(run.messages.size(), 1u);
-  EXPECT_NE(run.text.find("Fat12/16 BIOS Parameter Block (0x00000000)"), std::string::npos);
+  FakeFile cut(Bytes(volume.begin(), volume.begin() + 40));
+  ScriptedHost bpbHost;
+  Inverting(bpbHost, 62, [](int) { return true; });
+  const DumpResult result = RunEdit(DumpType::FatBpb, "0", 1, cut, bpbHost);
+  EXPECT_TRUE(bpbHost.editorCalls.empty());
+  EXPECT_TRUE(cut.Writes().empty());
+  EXPECT_EQ(result.messages.size(), 1u);
+  EXPECT_NE(result.text.find("Fat12/16 BIOS Parameter Block (0x00000000)"), std::string::npos);
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test

@@ -1,86 +1,66 @@
-// The editor models without a window: what the boxes show for a structure
-// and what OK stores back, byte for byte.
+// The editor models without a window: what the boxes show, what OK stores back byte for byte, and the GPT CRC
+// recalculation.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "editors/BpbEditor.h"
 #include "editors/GptEditors.h"
 #include "editors/MbrEditor.h"
-#include "engine/ByteOrder.h"
-#include "engine/FileAccess.h"
-#include "engine/TextFormat.h"
-#include "support/ReportCapture.h"
+#include "support/FakeFile.h"
+#include "support/RuleTable.h"
+#include "support/Scratch.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-using test::ReadTestFile;
 using Bytes = std::vector<uint8_t>;
 
 Bytes Slice(const Bytes& from, size_t offset, size_t length) {
-  return Bytes(from.begin() + static_cast<ptrdiff_t>(offset), from.begin() + static_cast<ptrdiff_t>(offset + length));
+  return Bytes(from.begin() + offset, from.begin() + offset + length);
+}
+Bytes Patched(Bytes bytes, const std::vector<Patch>& patches) {
+  Apply(bytes, patches);
+  return bytes;
 }
 
-TEST(BpbEditor, OkWithoutChangesWritesTheSameBlock) {
-  Bytes high = Slice(ReadTestFile("fat/fat12.img"), 0, 62);
-  std::memcpy(high.data() + 3, "\xC4\x80\x9F\xFFNAME", 8);  // high code-page bytes in both texts
-  std::memcpy(high.data() + 43, "\xE9t\xE9 \x8A\x84      ", 11);
-  for (const Bytes& bpb : {Slice(ReadTestFile("fat/fat12.img"), 0, 62), Slice(ReadTestFile("fat/fat16-head.bin"), 0, 62), high}) {
+TEST(BpbEditor, StoresWhatTheBoxesSay) {
+  const Bytes fat12 = Slice(ReadTestFile("fat/fat12.img"), 0, 62);
+  // OK without changes writes the same block, high code-page bytes in both texts included.
+  for (const Bytes& bpb : {fat12, Slice(ReadTestFile("fat/fat16-head.bin"), 0, 62),
+                           Patched(fat12, {Text(3, "\xC4\x80\x9F\xFFNAME"), Text(43, "\xE9t\xE9 \x8A\x84     ")})}) {
     Bytes edited = bpb;
     StoreBpbForm(LoadBpbForm(edited.data()), edited.data());
     EXPECT_EQ(edited, bpb);
   }
-}
-
-TEST(BpbEditor, RepadsTextsAndNormalisesTheTypeField) {
-  Bytes bpb = Slice(ReadTestFile("fat/fat12.img"), 0, 62);
-  std::memcpy(bpb.data() + 3, "AB\0CDEFG", 8);
-  std::memcpy(bpb.data() + 54, "FAT32   ", 8);
+  // Texts are zero-padded or cut to their field; the type field is rewritten as FAT12 or FAT16.
+  Bytes bpb = Patched(fat12, {Text(3, std::string("AB\0CDEFG", 8)), Text(54, "FAT32   ")});
   BpbForm f = LoadBpbForm(bpb.data());
   EXPECT_FALSE(f.fat16);
   StoreBpbForm(f, bpb.data());
-  EXPECT_EQ(0, std::memcmp(bpb.data() + 3, "AB\0\0\0\0\0\0", 8));
-  EXPECT_EQ(0, std::memcmp(bpb.data() + 54, "FAT12   ", 8));
-
-  std::memcpy(bpb.data() + 54, "FAT16\0\0\0", 8);
+  EXPECT_EQ(Slice(bpb, 3, 8), Patched(Bytes(8), {Text(0, "AB")}));
+  EXPECT_EQ(Slice(bpb, 54, 8), Patched(Bytes(8), {Text(0, "FAT12   ")}));
+  Apply(bpb, {Text(54, std::string("FAT16\0\0\0", 8))});
   f = LoadBpbForm(bpb.data());
   EXPECT_TRUE(f.fat16);
   f.oemName = u"LONGERTHAN8";
-  StoreBpbForm(f, bpb.data());
-  EXPECT_EQ(0, std::memcmp(bpb.data() + 3, "LONGERTH", 8));
-  EXPECT_EQ(0, std::memcmp(bpb.data() + 54, "FAT16   ", 8));
-}
-
-TEST(BpbEditor, NumbersKeepTheirLowOrderBits) {
-  Bytes bpb(62, 0);
-  BpbForm f = LoadBpbForm(bpb.data());
-  f.jump = {"eb", "3c", "0x90"};  // hexadecimal, "0x" or not
-  f.bytesPerSector = "0x200";
-  f.reservedSectors = "010";  // octal
+  // Numbers: hexadecimal jump bytes ("0x" or not), automatic bases, low-order bits kept.
+  f.jump = {"e9", "0a", "0x91"};
+  f.bytesPerSector = "0x400";
+  f.reservedSectors = "010";
   f.sectorsPerCluster = "300";
   f.rootEntries = "70000";
   f.hiddenSectors = "-1";
   f.serial = "junk";
   StoreBpbForm(f, bpb.data());
-  EXPECT_EQ(Bytes(bpb.begin(), bpb.begin() + 3), (Bytes{0xEB, 0x3C, 0x90}));
-  EXPECT_EQ(Le16(bpb.data() + 11), 512);
-  EXPECT_EQ(Le16(bpb.data() + 14), 8);
-  EXPECT_EQ(bpb[13], 44);
-  EXPECT_EQ(Le16(bpb.data() + 17), 70000 & 0xFFFF);
-  EXPECT_EQ(Le32(bpb.data() + 28), 0xFFFFFFFFu);
-  EXPECT_EQ(Le32(bpb.data() + 39), 0u);
+  EXPECT_EQ(bpb, Patched(fat12, {Text(0, "\xE9\x0A\x91LONGERTH"), Le16(11, 1024), U8(13, 44), Le16(14, 8),
+                                 Le16(17, 70000 & 0xFFFF), Le32(28, 0xFFFFFFFF), Le32(39, 0), Text(54, "FAT16   ")}));
+
+  // The C standard's example generator from seed 1 draws 16838 (0x41C6), then 5758 (0x167E).
+  SerialGenerator serials;
+  EXPECT_EQ(serials.NextSerial(), 0x41C6167Eu);
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(serials.NextSerial() & 0x80008000u, 0u);
 }
 
-TEST(BpbEditor, SerialsRepeatFromRunToRunWithBits15And31Clear) {
-  SerialGenerator a, b;
-  const uint32_t first = a.NextSerial();
-  EXPECT_NE(a.NextSerial(), first);
-  EXPECT_EQ(b.NextSerial(), first);
-  for (int i = 0; i < 1000; ++i) EXPECT_EQ(b.NextSerial() & 0x80008000u, 0u);
-}
-
-TEST(MbrEditor, RoundTripAndBases) {
+TEST(MbrEditor, StoresWhatTheBoxesSayAndGenFillsTheChsBytes) {
   const Bytes sector = ReadTestFile("partition/mbr.bin");
   for (int i = 0; i < 4; ++i) {
     Bytes entry = Slice(sector, 0x1BE + 16 * i, 16);
@@ -95,124 +75,87 @@ TEST(MbrEditor, RoundTripAndBases) {
   f.startCylinder = "010";
   f.sectorCount = "4294967297";
   StoreMbrForm(f, entry.data());
-  EXPECT_EQ(Bytes(entry.begin(), entry.begin() + 5), (Bytes{0x80, 44, 0, 8, 0x0C}));
-  EXPECT_EQ(Le32(entry.data() + 12), 1u);
-}
+  EXPECT_EQ(entry, (Bytes{0x80, 44, 0, 8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
 
-TEST(MbrEditor, GenFillsTheStoredChsBytes) {
-  struct Case {
-    const char *startLba, *count, *triple;  // head/sector byte/cylinder byte
-  };
-  for (const Case& c : {Case{"0", "", "0/1/0"}, Case{"63", "", "1/1/0"},
-                        Case{"302463", "", "1/65/44"},  // cylinder 300: bit 8 goes to bit 6 of the sector byte
-                        Case{"1032191", "", "15/255/255"}, Case{"1032192", "", "15/255/255"}}) {
-    MbrForm f;
-    f.startLba = c.startLba;
-    GenerateStartChs(f);
-    EXPECT_EQ(f.startHead + "/" + f.startSector + "/" + f.startCylinder, c.triple) << c.startLba;
-  }
-  for (const Case& c : {Case{"63", "1008", "0/63/1"}, Case{"0", "0", "0/1/0"}, Case{"2048", "0xFFFFFFFF", "15/255/255"}}) {
-    MbrForm f;
-    f.startLba = c.startLba;
-    f.sectorCount = c.count;
-    GenerateEndChs(f);
-    EXPECT_EQ(f.endHead + "/" + f.endSector + "/" + f.endCylinder, c.triple) << c.startLba << "+" << c.count;
+  // head/sector byte/cylinder byte of 16 heads x 63 sectors; cylinder bit 8 goes to bit 6 of the sector byte.
+  for (const auto& [lba, count, start, end] :
+       std::vector<std::tuple<const char*, const char*, const char*, const char*>>{
+           {"0", "0", "0/1/0", "0/1/0"},
+           {"63", "1008", "1/1/0", "0/63/1"},
+           {"302463", "1", "1/65/44", "1/65/44"},
+           {"1032191", "1", "15/255/255", "15/255/255"},
+           {"1032192", "1", "15/255/255", "15/255/255"},
+           {"2048", "0xFFFFFFFF", "0/33/2", "15/255/255"}}) {
+    MbrForm g;
+    g.startLba = lba;
+    g.sectorCount = count;
+    GenerateStartChs(g);
+    GenerateEndChs(g);
+    EXPECT_EQ(g.startHead + "/" + g.startSector + "/" + g.startCylinder, start) << lba;
+    EXPECT_EQ(g.endHead + "/" + g.endSector + "/" + g.endCylinder, end) << lba << "+" << count;
   }
 }
 
-TEST(GptEntryEditor, RoundTripKeepsLbasPast2TiBAndHighAttributes) {
+TEST(GptEntryEditor, StoresLbasPast2TiBAttributesAndChangedNamesOnly) {
   const Bytes disk = ReadTestFile("partition/gpt.bin");
   for (int i = 0; i < 4; ++i) {
     Bytes entry = Slice(disk, 1024 + 128 * i, 128);
     StoreGptEntryForm(LoadGptEntryForm(entry.data(), i), entry.data());
     EXPECT_EQ(entry, Slice(disk, 1024 + 128 * i, 128)) << i;
   }
-  Bytes entry(128, 0);
-  PutLe64(entry.data() + 40, 0xFFFF'FFFF'FFFF'FFFEull);
-  PutLe64(entry.data() + 48, 0xD000'0000'0000'0005ull);
+  Bytes entry = Patched(Bytes(128), {Le64(40, 0xFFFFFFFFFFFFFFFEull), Le64(48, 0xD000000000000005ull), Le16(56, 0xC9),
+                                     Le16(58, 0x141), Le16(60, 'A'), Le16(62, 0), Le16(64, 0xBEEF)});
   GptEntryForm f = LoadGptEntryForm(entry.data(), 3);
   EXPECT_EQ(f.lastLba, "18446744073709551614");
+  EXPECT_EQ(f.name, u"\u00C9\u0141A");
+  const Bytes untouched = entry;
+  StoreGptEntryForm(f, entry.data());
+  EXPECT_EQ(entry, untouched);  // bytes after the terminating zero stay while the name is unchanged
   f.firstLba = "0x200000000";
   f.required = false;
   f.hiddenFromUefi = true;
-  StoreGptEntryForm(f, entry.data());
-  EXPECT_EQ(Le64(entry.data() + 32), 0x2'0000'0000ull);
-  EXPECT_EQ(Le64(entry.data() + 40), 0xFFFF'FFFF'FFFF'FFFEull);
-  EXPECT_EQ(Le64(entry.data() + 48), 0xD000'0000'0000'0006ull);
-}
-
-TEST(GptEntryEditor, NameIsRewrittenOnlyWhenChanged) {
-  Bytes entry(128, 0);
-  std::u16string full = u"\u00C9tude-\u0141\u00F3d\u017A-";  // 36 units, beyond 8 bits
-  full.resize(36, u'x');
-  for (size_t i = 0; i < 36; ++i) PutLe16(entry.data() + 56 + 2 * i, full[i]);
-  EXPECT_EQ(LoadGptEntryForm(entry.data(), 0).name, full);
-
-  // Bytes after a terminating zero unit stay while the name is untouched...
-  Bytes withTail(128, 0);
-  PutLe16(withTail.data() + 56, 'A');
-  PutLe16(withTail.data() + 60, 0xBEEF);
-  Bytes edited = withTail;
-  GptEntryForm f = LoadGptEntryForm(edited.data(), 0);
-  StoreGptEntryForm(f, edited.data());
-  EXPECT_EQ(edited, withTail);
-  // ...and are cleared when it changes.
   f.name = u"R\u00E9";
-  StoreGptEntryForm(f, edited.data());
-  Bytes expected = withTail;
-  std::memset(expected.data() + 56, 0, 72);
-  PutLe16(expected.data() + 56, 'R');
-  PutLe16(expected.data() + 58, 0xE9);
-  EXPECT_EQ(edited, expected);
+  StoreGptEntryForm(f, entry.data());
+  EXPECT_EQ(entry, Patched(Bytes(128), {Le64(32, 0x200000000ull), Le64(40, 0xFFFFFFFFFFFFFFFEull),
+                                        Le64(48, 0xD000000000000006ull), Le16(56, 'R'), Le16(58, 0xE9)}));
 }
 
-class FailingFile : public MemoryFile {
- public:
-  using MemoryFile::MemoryFile;
-  size_t ReadAt(uint64_t, void*, size_t) override { throw FileError("Error reading file: Input/output error"); }
-};
-
-TEST(GptHeaderEditor, RecalculationOfAnIntactTableKeepsBothCrcs) {
-  MemoryFile file(ReadTestFile("partition/gpt.bin"));
-  Bytes header = Slice(file.Bytes(), 512, 512);
-  const GptHeaderForm form = LoadGptHeaderForm(header.data());
-  EXPECT_EQ(form.entryCount, "128");
-  const CrcRecalculation r = RecalculateGptCrcs(header.data(), 512, file);
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(header, Slice(file.Bytes(), 512, 512));
-  EXPECT_EQ(form.originalCrc, Format("0x%08X", r.entryArrayCrc));
-}
-
-TEST(GptHeaderEditor, RefusalsLeaveBothCrcsUnchanged) {
+TEST(GptHeaderEditor, RecalculationWritesStandardCrcsOrRefusesAndChangesNothing) {
   const Bytes disk = ReadTestFile("partition/gpt.bin");
-  struct Case {
-    uint32_t count, size;
-    uint64_t arrayLba, ownLba;
-    const char* says;
-  };
-  for (const Case& c : {Case{0, 128, 2, 1, "empty"}, Case{128, 0, 2, 1, "empty"},
-                        Case{0xFFFFFFFF, 0xFFFFFFFF, 2, 1, "too large"}, Case{128, 128, 30, 1, "not wholly inside"},
-                        Case{4, 128, 1, 5, "not wholly inside"},
-                        Case{4, 128, 0x7FFFFFFFFFFFFFFF, 0x8000000000000000, "not wholly inside"}}) {
-    MemoryFile file(disk);
-    Bytes header = Slice(disk, 512, 512);
-    PutLe32(header.data() + 80, c.count);
-    PutLe32(header.data() + 84, c.size);
-    PutLe64(header.data() + 72, c.arrayLba);
-    PutLe64(header.data() + 24, c.ownLba);
-    const Bytes before = header;
-    const CrcRecalculation r = RecalculateGptCrcs(header.data(), 512, file);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find(c.says), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("The CRCs were not changed."), std::string::npos);
-    EXPECT_EQ(header, before) << c.says;
+  const Bytes header = Slice(disk, 512, 512);
+  EXPECT_EQ(LoadGptHeaderForm(header.data()).originalCrc, "0xADA78D65");  // as sgdisk stored it
+  // Both CRCs of sgdisk's intact table come out as stored.
+  FakeFile file(disk);
+  Bytes recalculated = header;
+  ASSERT_TRUE(RecalculateGptCrcs(recalculated.data(), 512, file).ok);
+  EXPECT_EQ(recalculated, header);
+  // One entry of 9 bytes "123456789": the array CRC is CRC-32's published check value.
+  FakeFile nine(Patched(disk, {Text(1024, "123456789")}));
+  Bytes small = Patched(header, {Le32(80, 1), Le32(84, 9)});
+  ASSERT_TRUE(RecalculateGptCrcs(small.data(), 512, nine).ok);
+  EXPECT_EQ(Slice(small, 88, 4), (Bytes{0x26, 0x39, 0xF4, 0xCB}));
+
+  for (const auto& [patches, says] : std::vector<std::pair<std::vector<Patch>, const char*>>{
+           {{Le32(80, 0)}, "empty"},
+           {{Le32(84, 0)}, "empty"},
+           {{Le32(80, 0xFFFFFFFF), Le32(84, 0xFFFFFFFF)}, "too large"},
+           {{Le64(72, 30)}, "not wholly inside"},
+           {{Le32(80, 4), Le64(72, 1), Le64(24, 5)}, "not wholly inside"},
+           {{Le32(80, 4), Le64(72, 0x7FFFFFFFFFFFFFFF), Le64(24, 0x8000000000000000)}, "not wholly inside"}}) {
+    const Bytes before = Patched(header, patches);
+    Bytes edited = before;
+    const CrcRecalculation r = RecalculateGptCrcs(edited.data(), 512, file);
+    EXPECT_FALSE(r.ok) << says;
+    EXPECT_NE(r.message.find(says), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("The CRCs were not changed."), std::string::npos) << r.message;
+    EXPECT_EQ(edited, before) << says;
   }
-  FailingFile failing(disk);
-  Bytes header = Slice(disk, 512, 512);
-  const CrcRecalculation r = RecalculateGptCrcs(header.data(), 512, failing);
-  EXPECT_NE(r.message.find("Input/output error"), std::string::npos);
-  EXPECT_EQ(header, Slice(disk, 512, 512));
+  FakeFile failing(disk);
+  failing.failReadAt = 1024;
+  Bytes edited = header;
+  EXPECT_NE(RecalculateGptCrcs(edited.data(), 512, failing).message.find("Input/output error"), std::string::npos);
+  EXPECT_EQ(edited, header);
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test

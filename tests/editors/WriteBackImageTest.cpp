@@ -1,90 +1,35 @@
-// Edit mode on real disk images made by sfdisk, sgdisk and mkfs.fat at test
-// time: only the edited structure's bytes change, and the tools accept the
-// result when the edit was valid. A missing tool fails the test.
+// Edit mode on images that sfdisk, sgdisk and mkfs.fat make at test time: only the edited structure's bytes change, and
+// the tools accept the result when the edit was valid. A missing tool fails the test.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "editors/BpbEditor.h"
 #include "editors/GptEditors.h"
 #include "editors/MbrEditor.h"
-#include "engine/ByteOrder.h"
+#include "support/Program.h"
 #include "support/ReportCapture.h"
+#include "support/ToolOutput.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-std::string FindTool(const std::string& name) {
-  for (const char* dir : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/", "/usr/local/sbin/", "/usr/local/bin/"})
-    if (::access((dir + name).c_str(), X_OK) == 0) return dir + name;
-  return {};
-}
-
-struct Output {
-  int status;
-  std::string text;
-};
-
-Output Shell(const std::string& command) {
-  Output out{-1, {}};
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.text.append(buffer, n);
-  const int status = ::pclose(pipe);
-  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
-}
-
-Bytes ReadFile(const fs::path& path) {
-  Bytes bytes(fs::file_size(path));
-  std::ifstream in(path, std::ios::binary);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
-// A front end whose editors change a structure through the editor models,
-// as a person would in the dialogs.
-class ModelHost : public test::ScriptedHost {
+// A front end whose editors change a structure through the editor models, as a person would in the dialogs.
+class ModelHost : public ScriptedHost {
  public:
   std::function<void(BpbForm&)> bpb;
-  std::function<void(MbrForm&, int)> mbr;
-  std::function<void(GptEntryForm&, int)> gptEntry;
+  std::function<void(MbrForm&)> mbr;
+  std::function<void(GptEntryForm&)> gptEntry;
   bool recalculate = false;
   std::string recalculationMessage;
 
-  bool EditBpb(uint8_t* data) override {
-    if (!bpb) return false;
-    BpbForm form = LoadBpbForm(data);
-    bpb(form);
-    StoreBpbForm(form, data);
-    return true;
-  }
+  bool EditBpb(uint8_t* data) override { return Through(bpb, LoadBpbForm(data), StoreBpbForm, data); }
   bool EditMbrEntry(uint8_t* data, int index) override {
-    if (!mbr) return false;
-    MbrForm form = LoadMbrForm(data, index);
-    mbr(form, index);
-    StoreMbrForm(form, data);
-    return true;
+    return Through(mbr, LoadMbrForm(data, index), StoreMbrForm, data);
   }
   bool EditGptEntry(uint8_t* data, int index) override {
-    if (!gptEntry) return false;
-    GptEntryForm form = LoadGptEntryForm(data, index);
-    gptEntry(form, index);
-    StoreGptEntryForm(form, data);
-    return true;
+    return Through(gptEntry, LoadGptEntryForm(data, index), StoreGptEntryForm, data);
   }
   bool EditGptHeader(uint8_t* data, uint32_t start, FileAccess& file) override {
     if (!recalculate) return false;
@@ -92,125 +37,103 @@ class ModelHost : public test::ScriptedHost {
     recalculationMessage = r.message;
     return r.ok;
   }
+
+ private:
+  template <typename Form>
+  static bool Through(const std::function<void(Form&)>& edit, Form form, void (*store)(const Form&, uint8_t*),
+                      uint8_t* data) {
+    if (!edit) return false;
+    edit(form);
+    store(form, data);
+    return true;
+  }
 };
 
-class WriteBack : public testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/trovik-editors-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+std::string Tool(const std::string& command) { return "PATH=$PATH:/usr/sbin:/sbin " + command; }
 
-  // Runs edit mode on the image and checks that no byte outside
-  // [offset, offset + length) changed.
-  void EditAndCompare(DumpType type, uint32_t offset, int count, size_t length, ModelHost& host) {
-    const Bytes before = ReadFile(image_);
-    auto file = PosixFile::Open(image_.string(), OpenMode::ReadWrite);
-    DumpRequest request = test::MakeRequest(type, std::to_string(offset), "0", count);
-    request.result = kResultEdit;
-    test::CaptureSink sink;
-    EXPECT_EQ(RunDump(request, *file, sink, host), RunStatus::Done);
-    file.reset();
-    const Bytes after = ReadFile(image_);
-    ASSERT_EQ(after.size(), before.size());
-    // Whole-file comparison: the first and the last changed byte.
-    const auto first = std::mismatch(before.begin(), before.end(), after.begin());
-    ASSERT_NE(first.first, before.end()) << "nothing was written";
-    const auto last = std::mismatch(before.rbegin(), before.rend(), after.rbegin());
-    const size_t from = static_cast<size_t>(first.first - before.begin());
-    const size_t to = static_cast<size_t>(before.rend() - last.first);  // one past the last change
-    EXPECT_GE(from, offset);
-    EXPECT_LE(to, offset + length);
-  }
+// Runs edit mode on the image and checks that bytes changed, all inside [offset, offset + length).
+void EditAndCompare(const std::string& image, DumpType type, uint32_t offset, size_t length, ModelHost& host) {
+  const std::vector<uint8_t> before = ReadFile(image);
+  DumpRequest request = MakeRequest(type, std::to_string(offset), "0", 1);
+  request.result = kResultEdit;
+  EXPECT_EQ(RunOnFile(request, *PosixFile::Open(image, OpenMode::ReadWrite), &host).status, RunStatus::Done);
+  const std::vector<uint8_t> after = ReadFile(image);
+  ASSERT_EQ(after.size(), before.size());
+  const size_t first = std::mismatch(before.begin(), before.end(), after.begin()).first - before.begin();
+  const size_t end = before.rend() - std::mismatch(before.rbegin(), before.rend(), after.rbegin()).first;
+  ASSERT_LT(first, before.size()) << "nothing was written";
+  EXPECT_GE(first, offset);
+  EXPECT_LE(end, offset + length);
+}
 
-  void MakeEmptyImage(uintmax_t size) {
-    std::ofstream(image_, std::ios::binary).close();
-    fs::resize_file(image_, size);
-  }
-
-  fs::path dir_;
-  fs::path image_;
-};
-
-TEST_F(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
-  const std::string sgdisk = FindTool("sgdisk");
-  ASSERT_FALSE(sgdisk.empty()) << "sgdisk is not installed (package gdisk)";
-  image_ = dir_ / "gpt.img";
-  MakeEmptyImage(4 << 20);
-  ASSERT_EQ(Shell(sgdisk + " --clear --new=1:2048:+1M --change-name=1:'Old name' --new=2:0:0 " + image_.string()).status,
-            0);
+TEST(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
+  ScratchDir dir;
+  const std::string image = dir.File("gpt.img");
+  ASSERT_EQ(RunShell("truncate -s 4M " + image).status, 0);
+  const ProgramOutcome made =
+      RunShell(Tool("sgdisk --clear --new=1:2048:+1M --change-name=1:'Old name' --new=2:0:0 " + image));
+  ASSERT_EQ(made.status, 0) << made.out;
   const uint32_t lastLba = (4 << 20) / 512 - 1;
-  const uint32_t backupArray = (lastLba - 32) * 512;
 
   // Rename partition 1 in both entry arrays: the CRCs no longer match.
   ModelHost rename;
-  rename.gptEntry = [](GptEntryForm& f, int) { f.name = u"Renamed \u00E9"; };
-  EditAndCompare(DumpType::GptEntry, 1024, 1, 128, rename);
-  EditAndCompare(DumpType::GptEntry, backupArray, 1, 128, rename);
-  EXPECT_EQ(Shell(sgdisk + " -v " + image_.string()).text.find("No problems found"), std::string::npos);
+  rename.gptEntry = [](GptEntryForm& f) { f.name = u"Renamed \u00E9"; };
+  EditAndCompare(image, DumpType::GptEntry, 1024, 128, rename);
+  EditAndCompare(image, DumpType::GptEntry, (lastLba - 32) * 512, 128, rename);
+  EXPECT_EQ(RunShell(Tool("sgdisk -v " + image)).out.find("No problems found"), std::string::npos);
 
-  // "Recalculate CRC" in the primary header and then in the backup header,
-  // whose array lies before it.
+  // "Recalculate CRC" in the primary header, then in the backup header, whose array lies before it.
   ModelHost recalc;
   recalc.recalculate = true;
-  EditAndCompare(DumpType::GptHeader, 512, 1, 512, recalc);
+  EditAndCompare(image, DumpType::GptHeader, 512, 512, recalc);
   EXPECT_EQ(recalc.recalculationMessage, "");
-  EditAndCompare(DumpType::GptHeader, lastLba * 512, 1, 512, recalc);
+  EditAndCompare(image, DumpType::GptHeader, lastLba * 512, 512, recalc);
   EXPECT_EQ(recalc.recalculationMessage, "");
-  const Output verify = Shell(sgdisk + " -v " + image_.string());
-  EXPECT_NE(verify.text.find("No problems found"), std::string::npos) << verify.text;
-  const Output info = Shell(sgdisk + " -i 1 " + image_.string());
-  EXPECT_NE(info.text.find("Partition name: 'Renamed \xC3\xA9'"), std::string::npos) << info.text;
+  const std::string verify = RunShell(Tool("sgdisk -v " + image)).out;
+  EXPECT_NE(verify.find("No problems found"), std::string::npos) << verify;
+  EXPECT_EQ(FieldAfter(RunShell(Tool("sgdisk -i 1 " + image)).out, "Partition name:"), "'Renamed \xC3\xA9'");
 }
 
-TEST_F(WriteBack, MbrEntryChangesOnlyItsSixteenBytes) {
-  const std::string sfdisk = FindTool("sfdisk");
-  ASSERT_FALSE(sfdisk.empty()) << "sfdisk is not installed (package fdisk)";
-  image_ = dir_ / "mbr.img";
-  MakeEmptyImage(4 << 20);
-  ASSERT_EQ(Shell("printf 'label: dos\\nstart=2048, size=4096, type=83\\nstart=6144, size=1024, type=83\\n' | " +
-                sfdisk + " --quiet " + image_.string())
-                .status,
-            0);
-  // The second entry becomes an LVM partition that starts one sector later,
-  // its CHS triples made with "Gen".
+TEST(WriteBack, MbrEntryChangesOnlyItsSixteenBytes) {
+  ScratchDir dir;
+  const std::string image = dir.File("mbr.img");
+  const ProgramOutcome made = RunShell("truncate -s 4M " + image +
+                                       " && printf 'label: dos\\nstart=2048, size=4096, type=83\\n"
+                                       "start=6144, size=1024, type=83\\n' | " +
+                                       Tool("sfdisk --quiet " + image));
+  ASSERT_EQ(made.status, 0) << made.out;
+  // The second entry becomes an LVM partition one sector later, its CHS triples made with "Gen".
   ModelHost host;
-  host.mbr = [](MbrForm& f, int) {
+  host.mbr = [](MbrForm& f) {
     f.systemId = "8E";
     f.startLba = "6145";
     f.sectorCount = "1023";
     GenerateStartChs(f);
     GenerateEndChs(f);
   };
-  EditAndCompare(DumpType::Mbr, 0x1CE, 1, 16, host);
-  const Output dump = Shell(sfdisk + " --dump " + image_.string());
-  EXPECT_NE(dump.text.find("start=        6145, size=        1023, type=8e"), std::string::npos) << dump.text;
-  EXPECT_NE(dump.text.find("start=        2048, size=        4096, type=83"), std::string::npos) << dump.text;
+  EditAndCompare(image, DumpType::Mbr, 0x1CE, 16, host);
+  const std::string dump = RunShell("cd " + dir.Path() + " && " + Tool("sfdisk --dump mbr.img")).out;
+  EXPECT_EQ(FieldAfter(dump, "mbr.img2 :"), "start=        6145, size=        1023, type=8e") << dump;
+  EXPECT_EQ(FieldAfter(dump, "mbr.img1 :"), "start=        2048, size=        4096, type=83") << dump;
 }
 
-TEST_F(WriteBack, BpbEditsPassFsckWhenValid) {
-  const std::string mkfs = FindTool("mkfs.fat");
-  const std::string fsck = FindTool("fsck.fat");
-  ASSERT_FALSE(mkfs.empty() || fsck.empty()) << "mkfs.fat or fsck.fat is not installed (package dosfstools)";
-  image_ = dir_ / "fat.img";
-  ASSERT_EQ(Shell(mkfs + " -C " + image_.string() + " 1440").status, 0);
+TEST(WriteBack, BpbEditsPassFsckWhenValid) {
+  ScratchDir dir;
+  const std::string image = dir.File("fat.img");
+  ASSERT_EQ(RunShell(Tool("mkfs.fat -C " + image + " 1440")).status, 0);
   ModelHost host;
   host.bpb = [](BpbForm& f) {
     f.oemName = u"TROVIK";
     f.serial = GenerateSerialText();
   };
-  EditAndCompare(DumpType::FatBpb, 0, 1, 62, host);
-  const Output check = Shell(fsck + " -n " + image_.string());
-  EXPECT_EQ(check.status, 0) << check.text;
-
-  // A sector size the file system cannot have is written all the same, and
-  // the checker then refuses the volume.
+  EditAndCompare(image, DumpType::FatBpb, 0, 62, host);
+  const ProgramOutcome check = RunShell(Tool("fsck.fat -n " + image));
+  EXPECT_EQ(check.status, 0) << check.out;
+  // A sector size the file system cannot have is written all the same, and the checker then refuses the volume.
   host.bpb = [](BpbForm& f) { f.bytesPerSector = "768"; };
-  EditAndCompare(DumpType::FatBpb, 0, 1, 62, host);
-  EXPECT_NE(Shell(fsck + " -n " + image_.string()).status, 0);
+  EditAndCompare(image, DumpType::FatBpb, 0, 62, host);
+  EXPECT_NE(RunShell(Tool("fsck.fat -n " + image)).status, 0);
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test

@@ -1,126 +1,184 @@
+// The general formats, offset parsing and range fixing, and how a run ends on unknown types, read errors and 4 GiB.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "engine/DumpRun.h"
-#include "support/ReportCapture.h"
+#include "support/FakeFile.h"
+#include "support/Golden.h"
 
 namespace trovik {
 namespace {
 
-using test::CaptureSink;
 using test::MakeRequest;
 using test::RunOnBytes;
-using test::ScriptedHost;
 
-// A file whose bytes are computed, so sizes past 4 GiB cost no memory.
-class SyntheticFile : public FileAccess {
- public:
-  explicit SyntheticFile(uint64_t size) : size_(size) {}
-  uint64_t reported = 0;      // size to report when not 0 (a file that shrinks after the query)
-  uint64_t failAt = UINT64_MAX;  // reads reaching this offset fail
-  uint64_t Size() override { return reported ? reported : size_; }
-  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override {
-    if (offset + len > failAt) throw FileError("Error reading file: Input/output error");
-    auto* out = static_cast<uint8_t*>(buffer);
-    size_t n = offset >= size_ ? 0 : static_cast<size_t>(std::min<uint64_t>(len, size_ - offset));
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((offset + i) * 7);
-    std::memset(out + n, 0, len - n);
-    return n;
-  }
-  void WriteAt(uint64_t, const void*, size_t) override { throw FileError("Error writing file: Read-only file system"); }
-
- private:
-  uint64_t size_;
-};
-
-test::DumpResult RunOnFile(const DumpRequest& request, FileAccess& file) {
-  ScriptedHost host;
-  CaptureSink sink;
-  RunStatus status = RunDump(request, file, sink, host);
-  return {status, sink.Text(), sink.Marked(), host.messages};
+std::vector<uint8_t> Counting(size_t n) {
+  std::vector<uint8_t> bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i);
+  return bytes;
 }
 
-TEST(DumpRun, UnknownTypeShowsItsMessageAndWritesNothing) {
+std::string Text(DumpType type, std::string start, std::string end, std::vector<uint8_t> bytes) {
+  return RunOnBytes(MakeRequest(type, std::move(start), std::move(end)), std::move(bytes)).text;
+}
+
+TEST(GeneralFormats, Listings) {
+  struct Case {
+    const char* golden;
+    DumpType type;
+    const char *start, *end;
+    size_t size;
+    int abortAfterPolls = -1;
+    int offsetType = 0;
+  };
+  for (const Case& c : {
+           Case{"debug-partial-lines", DumpType::DosDebug, "0x05", "0xFC", 256},
+           Case{"debug-start-after-end", DumpType::DosDebug, "0x105", "0x100", 4096},
+           Case{"debug-abort", DumpType::DosDebug, "0", "0x3F", 64, 0},
+           Case{"debug-sectors-past-the-end", DumpType::DosDebug, "0", "1", 20, -1, 1},
+           Case{"assembly", DumpType::Assembly, "0xEE", "0xFF", 256},
+           Case{"c", DumpType::C, "0", "16", 17},
+           Case{"c-abort", DumpType::C, "0", "31", 32, 0},
+           Case{"basic", DumpType::Basic, "0x90", "0xB1", 256},
+       }) {
+    test::ScriptedHost host;
+    host.abortAfterPolls = c.abortAfterPolls;
+    DumpRequest request = MakeRequest(c.type, c.start, c.end);
+    request.offsetType = c.offsetType;
+    const auto result = RunOnBytes(request, Counting(c.size), &host);
+    EXPECT_EQ(result.status, c.abortAfterPolls < 0 ? RunStatus::Done : RunStatus::Aborted) << c.golden;
+    test::ExpectReport(result, std::string("engine/") + c.golden);
+  }
+  EXPECT_EQ(Text(DumpType::DosDebug, "0", "0", {}), "");
+  EXPECT_EQ(Text(DumpType::Pascal, "0", "15", Counting(16)), "");
+
+  // Long ranges cross the run's read blocks without losing a byte or a line.
+  const size_t size = 600 * 1024 + 7;
+  const std::string debug = Text(DumpType::DosDebug, "3", "-1", Counting(size));
+  EXPECT_EQ(static_cast<size_t>(std::count(debug.begin(), debug.end(), '\n')), (size + 15) / 16);
+  EXPECT_NE(debug.find("\n00090000  00 01 02 03 04 05 06 07-08 09 0A 0B 0C 0D 0E 0F     ................"),
+            std::string::npos);
+  EXPECT_EQ(Text(DumpType::C, "0", "-1", Counting(size)).size(), size * 6 + ((size + 15) / 16) * 3);
+}
+
+TEST(GeneralFormats, TextShowsChunksOf512UpToTheirFirstZero) {
+  std::string all(1000, ' ');
+  for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<char>('a' + i % 26);
+  std::vector<uint8_t> bytes(all.begin(), all.end());
+  EXPECT_EQ(Text(DumpType::AsciiText, "0", "999", bytes), all);
+  bytes[10] = 0;
+  EXPECT_EQ(Text(DumpType::AsciiText, "0", "999", bytes), all.substr(0, 10) + all.substr(512));
+  EXPECT_EQ(Text(DumpType::AsciiText, "5", "999", bytes), all.substr(5, 5) + all.substr(517));  // chunks from the start
+  const std::string lines = "one\r\ntwo\nthree";
+  EXPECT_EQ(Text(DumpType::AsciiText, "0", "-1", {lines.begin(), lines.end()}), lines);
+}
+
+TEST(Range, OffsetTextsAndTheirClamping) {
+  for (const auto& [text, value] : std::vector<std::pair<const char*, uint32_t>>{{"0x1BE", 0x1BE},
+                                                                                 {"0X1be", 0x1BE},
+                                                                                 {"446", 446},
+                                                                                 {" 0x10", 0},
+                                                                                 {"-1", 0xFFFFFFFF},
+                                                                                 {"0x-1", 0xFFFFFFFF},
+                                                                                 {"12abc", 12},
+                                                                                 {"0x1fz", 0x1F},
+                                                                                 {"4294967296", 0},
+                                                                                 {"", 0},
+                                                                                 {"abc", 0},
+                                                                                 {"0x", 0},
+                                                                                 {"0xg", 0}})
+    EXPECT_EQ(ParseOffsetText(text), value) << text;
+
+  struct Case {
+    const char *start, *end;
+    int offsetType;
+    bool iso;
+    uint64_t size;
+    uint32_t first, last;
+  };
+  const uint64_t fiveGiB = 5ULL << 30;
+  for (const Case& c :
+       {Case{"0x1BE", "0x1FD", 0, false, 4096, 0x1BE, 0x1FD}, Case{"0", "-1", 0, false, 1000, 0, 999},
+        Case{"5000", "6000", 0, false, 1000, 999, 999}, Case{"0x10", "0x20", 0, false, 0, 0x10, 0x20},
+        Case{"2", "3", 1, false, 1 << 20, 1024, 1535}, Case{"2", "3", 1, true, 1 << 20, 4096, 6143},
+        Case{"0", "0", 1, false, 1 << 20, 0, 0},
+        // Sector numbers are clamped against the byte size, so the range may run past the file.
+        Case{"100", "200", 1, false, 1000, 51200, 102399},
+        Case{"0x00800000", "0x00800001", 1, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
+        Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF}, Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF}}) {
+    DumpRequest request = MakeRequest(DumpType::DosDebug, c.start, c.end);
+    request.offsetType = c.offsetType;
+    request.isIso = c.iso;
+    const ByteRange r = FixRange(request, c.size);
+    EXPECT_EQ(r.start, c.first) << c.start << ".." << c.end;
+    EXPECT_EQ(r.end, c.last) << c.start << ".." << c.end;
+  }
+
+  EXPECT_EQ(PresetRange(0, 0, false).end, "0x00000000");
+  EXPECT_EQ(PresetRange(0, 1, false).end, "0");
+  EXPECT_EQ(PresetRange(4096, 0, false).start + ".." + PresetRange(4096, 0, false).end, "0x00000000..0x00000FFF");
+  EXPECT_EQ(PresetRange(4096, 1, false).end, "8");
+  EXPECT_EQ(PresetRange(4096, 1, true).end, "2");
+  EXPECT_EQ(PresetRange(fiveGiB, 0, false).end, "0xFFFFFFFF");
+  EXPECT_EQ(PresetRange(fiveGiB, 1, false).end, "8388608");
+  EXPECT_TRUE(ExceedsAddressableSize(1ULL << 32));
+  EXPECT_FALSE(ExceedsAddressableSize((1ULL << 32) - 1));
+}
+
+TEST(DumpRun, UnknownTypesAndReadErrorsEndTheRunWithTheirMessage) {
+  for (const auto& row : DumpTypeTable()) EXPECT_NE(FindDecoder(row.id), nullptr) << row.name;
   for (int type : {0, 1004, 9999}) {
     DumpRequest request = MakeRequest(DumpType::DosDebug, "0", "15");
     request.dumpType = type;
-    auto result = RunOnBytes(request, std::vector<uint8_t>(16));
+    const auto result = RunOnBytes(request, std::vector<uint8_t>(16));
     EXPECT_EQ(result.status, RunStatus::Done);
     EXPECT_EQ(result.text, "");
-    ASSERT_EQ(result.messages.size(), 1u);
-    EXPECT_EQ(result.messages[0], "An Unknown type was specified");
+    EXPECT_EQ(result.messages, std::vector<std::string>{"An Unknown type was specified"});
   }
-}
 
-TEST(DumpRun, EveryTypeOfTheTableHasItsDecoder) {
-  for (const auto& row : DumpTypeTable()) {
-    EXPECT_NE(FindDecoder(row.id), nullptr) << row.name;
-    auto result = RunOnBytes(MakeRequest(row.id, "0", "0x1FF", 2), std::vector<uint8_t>(4096, 0x41));
-    EXPECT_EQ(result.status, RunStatus::Done) << row.name;
-    EXPECT_TRUE(result.messages.empty()) << row.name;
-    if (row.id != DumpType::Pascal) {
-      EXPECT_FALSE(result.text.empty()) << row.name;
-    }
-  }
-}
-
-TEST(DumpRun, ReadErrorKeepsTheTextWrittenAndSaysWhy) {
-  SyntheticFile file(4 << 20);
-  file.failAt = 1 << 20;
-  auto result = RunOnFile(MakeRequest(DumpType::DosDebug, "0", "-1"), file);
+  // A read that fails after a megabyte keeps what was listed before it.
+  test::FakeFile file(4 << 20);
+  file.failReadAt = 1 << 20;
+  const auto result = test::RunOnFile(MakeRequest(DumpType::DosDebug, "0", "-1"), file);
   EXPECT_EQ(result.status, RunStatus::FileFailed);
-  ASSERT_EQ(result.messages.size(), 1u);
-  EXPECT_EQ(result.messages[0], "Error reading file: Input/output error");
+  EXPECT_EQ(result.messages, std::vector<std::string>{"Error reading file: Input/output error"});
   EXPECT_EQ(result.text.substr(0, 10), "\n00000000 ");
   EXPECT_GT(result.text.size(), 100000u);
 }
 
-TEST(DumpRun, AFileThatShrinksShowsOnlyWhatWasRead) {
-  SyntheticFile file(100);
-  file.reported = 1000;
-  auto result = RunOnFile(MakeRequest(DumpType::C, "0", "-1"), file);
-  EXPECT_EQ(result.status, RunStatus::FileFailed);
-  ASSERT_EQ(result.messages.size(), 1u);
-  EXPECT_EQ(result.messages[0],
-            "Error reading file: the file ends at 0x00000064, before the end of the range (it was made shorter "
-            "during the dump)");
-  EXPECT_EQ(std::count(result.text.begin(), result.text.end(), ','), 100);
-}
-
 TEST(DumpRun, FilesOf4GiBAndMoreEndAtTheLastAddressableByte) {
-  SyntheticFile file(5ULL << 30);
-  auto result = RunOnFile(MakeRequest(DumpType::DosDebug, "0xFFFFFFF0", "0xFFFFFFFF"), file);
+  test::FakeFile file(5ULL << 30);
+  file.Put(0, std::vector<uint8_t>(16, 'S'));  // must never show up as a byte past 4 GiB
+  file.Put(0xFFFFFFF0ULL, {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'});
+  file.Put(0x100000000ULL, std::vector<uint8_t>(16, 'X'));
+  auto result = test::RunOnFile(MakeRequest(DumpType::DosDebug, "0xFFFFFFF0", "0xFFFFFFFF"), file);
   EXPECT_EQ(result.status, RunStatus::Done);
-  EXPECT_EQ(result.text.substr(0, 11), "\nFFFFFFF0  ");
-  EXPECT_EQ(std::count(result.text.begin(), result.text.end(), '\n'), 1);
+  EXPECT_EQ(result.text, "\nFFFFFFF0  30 31 32 33 34 35 36 37-38 39 61 62 63 64 65 66     0123456789abcdef");
 
-  auto text = RunOnFile(MakeRequest(DumpType::AsciiText, "0xFFFFFF00", "-1"), file);
-  EXPECT_EQ(text.status, RunStatus::Done);
-  EXPECT_LE(text.text.size(), 256u);
-
+  EXPECT_EQ(test::RunOnFile(MakeRequest(DumpType::AsciiText, "0xFFFFFFF0", "-1"), file).text, "0123456789abcdef");
   DumpRequest sectors = MakeRequest(DumpType::Basic, "8388607", "8388609");  // the last sector and beyond
   sectors.offsetType = 1;
-  auto basic = RunOnFile(sectors, file);
-  EXPECT_EQ(std::count(basic.text.begin(), basic.text.end(), '&'), 512);
+  const std::string basic = test::RunOnFile(sectors, file).text;
+  EXPECT_EQ(std::count(basic.begin(), basic.end(), '&'), 512);
+  EXPECT_EQ(basic.substr(basic.size() - 10), "&h65, &h66");
+  for (const auto& access : file.log) EXPECT_LE(access.offset + access.length, 1ULL << 32) << access.offset;
 }
 
 TEST(DumpRun, StructureReadsPastTheEndGiveZeros) {
-  // A byte-mode start past the file is clamped to the last byte; a decoder
-  // reading from there sees that byte and then zeros, never old buffer bytes.
+  // A byte-mode start past the file is clamped to the last byte; a read from
+  // there sees that byte and then zeros, never old buffer bytes.
   MemoryFile file(std::vector<uint8_t>{1, 2, 3});
-  CaptureSink sink;
-  ScriptedHost host;
+  test::CaptureSink sink;
+  test::ScriptedHost host;
   Report report(sink, &host);
-  DumpRequest request = MakeRequest(DumpType::FatDir, "0x100", "0");
+  const DumpRequest request = MakeRequest(DumpType::FatDir, "0x100", "0");
   DumpContext ctx(file, report, host, request, FixRange(request, file.Size()), file.Size());
-  uint8_t buffer[8];
-  std::memset(buffer, 0xEE, sizeof buffer);
-  EXPECT_EQ(ctx.Read(buffer, sizeof buffer), 1u);
-  EXPECT_EQ(buffer[0], 3);
-  for (int i = 1; i < 8; ++i) EXPECT_EQ(buffer[i], 0) << i;
+  std::vector<uint8_t> buffer(8, 0xEE);
+  EXPECT_EQ(ctx.Read(buffer.data(), buffer.size()), 1u);
+  EXPECT_EQ(buffer, (std::vector<uint8_t>{3, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(ctx.Position(), 10u);
 }
 

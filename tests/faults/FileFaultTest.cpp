@@ -1,35 +1,27 @@
-// Faults of opening and reading a real file: each ends the run with a clear
-// message and leaves no descriptor open.
+// Real files that fail to open, read or take a written structure: each run ends with the cause and leaves no
+// descriptor.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "engine/DumpType.h"
-#include "engine/FileAccess.h"
-#include "faults/FaultSupport.h"
 #include "support/FakeFile.h"
+#include "support/Program.h"
+#include "support/ReportCapture.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-using faults::OpenDescriptorCount;
-using faults::RunOn;
-using faults::ScratchDir;
-using test::MakeRequest;
-using test::ScriptedHost;
+using Strings = std::vector<std::string>;
 
 std::string OpenMessage(const std::string& path, OpenMode mode) {
   try {
@@ -40,18 +32,15 @@ std::string OpenMessage(const std::string& path, OpenMode mode) {
   return "(opened)";
 }
 
-std::vector<uint8_t> Pattern(size_t n) {
-  std::vector<uint8_t> bytes(n);
-  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i * 13 + 1);
-  return bytes;
+int OpenDescriptors() {
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
-// Runs `child` in a forked process and gives its exit status; -1 when it
-// did not finish within the time (it is then killed).
-int InChild(const std::function<int()>& child, std::chrono::seconds limit = std::chrono::seconds(10)) {
+// Runs `child` in a forked process: its exit status, or -1 when it did not finish in time (it is then killed).
+int InChild(const std::function<int()>& child) {
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(child());
-  const auto deadline = std::chrono::steady_clock::now() + limit;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   int status = 0;
   while (::waitpid(pid, &status, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > deadline) {
@@ -64,55 +53,58 @@ int InChild(const std::function<int()>& child, std::chrono::seconds limit = std:
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-TEST(OpenFaults, ADirectoryIsRefusedWithItsCause) {
-  ScratchDir dir;
-  const int before = OpenDescriptorCount();
-  for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
-    // Read-write fails in open() itself, read-only only in the type check.
-    EXPECT_EQ(OpenMessage(dir.Path(), mode), "Error opening file: Is a directory");
-  }
-  EXPECT_EQ(OpenDescriptorCount(), before);
+DumpRequest EditRequest(DumpType type, std::string start, int count) {
+  DumpRequest request = MakeRequest(type, std::move(start), "0", count);
+  request.result = kResultEdit;
+  return request;
 }
 
-TEST(OpenFaults, AFifoIsRefusedAtOnceWithOrWithoutAWriter) {
+// Every editor sets the first `bytes` bytes of its structure to 0xA0 + index and confirms.
+void Confirming(ScriptedHost& host, size_t bytes = 16) {
+  host.editor = [bytes](uint8_t* data, int index) {
+    std::memset(data, 0xA0 + index, bytes);
+    return true;
+  };
+}
+
+TEST(OpenFaults, DirectoriesFifosAndDeniedWritesAreRefusedWithTheirCause) {
   ScratchDir dir;
+  const int before = OpenDescriptors();
+  // Read-write fails in open() itself, read-only only in the type check.
+  for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite})
+    EXPECT_EQ(OpenMessage(dir.Path(), mode), "Error opening file: Is a directory");
+  EXPECT_EQ(OpenDescriptors(), before);
+
   const std::string fifo = dir.File("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   // No writer: a plain read-only open would wait for one for ever.
-  for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
-    const int status = InChild([&] { return OpenMessage(fifo, mode) == kNotSeekableText ? 0 : 1; });
-    EXPECT_EQ(status, 0) << (status == -1 ? "the open of a FIFO blocked" : "wrong message");
-  }
+  for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite})
+    EXPECT_EQ(InChild([&] { return OpenMessage(fifo, mode) == kNotSeekableText ? 0 : 1; }), 0)
+        << "-1: the open blocked";
   // A writer present: the open would succeed, and reads at an offset fail.
   const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
   ASSERT_GE(writer, 0);
-  const int before = OpenDescriptorCount();
+  const int withWriter = OpenDescriptors();
   EXPECT_EQ(OpenMessage(fifo, OpenMode::ReadOnly), kNotSeekableText);
-  EXPECT_EQ(OpenDescriptorCount(), before);
+  EXPECT_EQ(OpenDescriptors(), withWriter);
   ::close(writer);
-}
 
-TEST(OpenFaults, WritingDeniedToTheUserIsAccessDenied) {
-  ScratchDir dir;
-  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
-  const std::string path = dir.File("image.bin");
-  faults::WriteFile(path, Pattern(1024));
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  auto check = [&] {
-    // The desktop application opens every file for writing; the command
-    // line reads only, so it can still dump the file.
-    if (OpenMessage(path, OpenMode::ReadWrite) != "Error opening file: Access Denied") return 1;
-    if (OpenMessage(path, OpenMode::ReadOnly) != "(opened)") return 2;
-    return 0;
-  };
-  if (::geteuid() != 0) {
-    EXPECT_EQ(check(), 0);
-    return;
+  // trovik-dump ends at once with exit status 1 and the message.
+  for (const std::string& target : {fifo, dir.Path()}) {
+    const ProgramOutcome outcome = RunProgram({"/usr/bin/timeout", "20", TROVIK_DUMP_PATH, "-t", "mbr", target});
+    EXPECT_EQ(outcome.status, 1) << target;
+    EXPECT_EQ(outcome.err,
+              std::string(target == fifo ? kNotSeekableText : "Error opening file: Is a directory") + "\n");
   }
-  // Root ignores permissions: ask as an unprivileged user.
+
+  // The desktop application opens every file for writing; the command line reads only, so it can still dump it.
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  const std::string path = dir.Write("image.bin", std::vector<uint8_t>(1024, 7));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   const int status = InChild([&] {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
-    return check();
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 3;  // root ignores permissions
+    if (OpenMessage(path, OpenMode::ReadWrite) != "Error opening file: Access Denied") return 1;
+    return OpenMessage(path, OpenMode::ReadOnly) == "(opened)" ? 0 : 2;
   });
   EXPECT_EQ(status, 0);
 }
@@ -120,16 +112,14 @@ TEST(OpenFaults, WritingDeniedToTheUserIsAccessDenied) {
 TEST(OpenFaults, AReadOnlyFileSystemIsAccessDenied) {
   ScratchDir dir;
   std::string why;
-  if (!dir.MountTmpfs(64 * 1024, why)) GTEST_FAIL() << why;
-  const std::string path = dir.File("image.bin");
-  faults::WriteFile(path, Pattern(4096));
-  if (!dir.RemountReadOnly(why)) GTEST_FAIL() << why;
+  ASSERT_TRUE(dir.MountTmpfs(64 * 1024, why)) << why;
+  const std::string path = dir.Write("image.bin", std::vector<uint8_t>(4096, 7));
+  ASSERT_TRUE(dir.RemountReadOnly(why)) << why;
   EXPECT_EQ(OpenMessage(path, OpenMode::ReadWrite), "Error opening file: Access Denied");
   EXPECT_EQ(OpenMessage(path, OpenMode::ReadOnly), "(opened)");
 }
 
-// A real file that another program truncates right after the run asked for
-// its size.
+// A real file that another program truncates right after the run asked for its size.
 class ShrinksAfterSizeQuery : public FileAccess {
  public:
   ShrinksAfterSizeQuery(std::string path, uint64_t newSize)
@@ -148,94 +138,141 @@ class ShrinksAfterSizeQuery : public FileAccess {
   uint64_t newSize_;
 };
 
-TEST(ReadFaults, AFileThatShrinksDuringTheDumpSaysWhereItEnds) {
+TEST(ReadFaults, AFileThatShrinksDuringTheDumpShowsOnlyWhatWasRead) {
   ScratchDir dir;
-  const std::string path = dir.File("image.bin");
   for (DumpType type : {DumpType::DosDebug, DumpType::C, DumpType::AsciiText}) {
-    faults::WriteFile(path, std::vector<uint8_t>(600 * 1024, 'A'));
-    ShrinksAfterSizeQuery file(path, 300 * 1024 + 5);
-    ScriptedHost host;
-    auto result = RunOn(MakeRequest(type, "0", "-1"), file, host);
+    ShrinksAfterSizeQuery file(dir.Write("image.bin", std::vector<uint8_t>(600 * 1024, 'A')), 300 * 1024 + 5);
+    const DumpResult result = RunOnFile(MakeRequest(type, "0", "-1"), file);
     EXPECT_EQ(result.status, RunStatus::FileFailed);
-    ASSERT_EQ(result.messages.size(), 1u);
-    EXPECT_EQ(result.messages[0],
-              "Error reading file: the file ends at 0x0004B005, before the end of the range (it was made shorter "
-              "during the dump)");
-    // Only bytes that were read are shown.
+    EXPECT_EQ(result.messages, Strings{"Error reading file: the file ends at 0x0004B005, before the end of the range "
+                                       "(it was made shorter during the dump)"});
     if (type == DumpType::DosDebug) {
-      const std::string last = result.text.substr(result.text.rfind('\n') + 1);
-      EXPECT_EQ(last, "0004B000  41 41 41 41 41" + std::string(3 * 11 + 5, ' ') + "AAAAA");
+      EXPECT_EQ(result.text.substr(result.text.rfind('\n') + 1),
+                "0004B000  41 41 41 41 41" + std::string(38, ' ') + "AAAAA");
     } else {
       const char mark = type == DumpType::C ? ',' : 'A';
       EXPECT_EQ(std::count(result.text.begin(), result.text.end(), mark), 300 * 1024 + 5) << int(type);
     }
   }
-}
-
-TEST(ReadFaults, AStructureCutOffByTheShrinkReadsAsZeros) {
-  ScratchDir dir;
-  const std::string path = dir.File("disk.img");
+  // A structure cut off by the shrink reads as zeros: the same report as a file that holds zeros there.
   std::vector<uint8_t> disk(4096, 0);
-  for (int i = 0; i < 64; ++i) disk[0x1BE + i] = 0x80;
-  faults::WriteFile(path, disk);
-  ShrinksAfterSizeQuery file(path, 0x1BE + 16);  // the first entry stays
-  ScriptedHost host;
-  auto result = RunOn(MakeRequest(DumpType::Mbr, "0x1BE", "0", 4), file, host);
-  EXPECT_EQ(result.status, RunStatus::Done);
-  ScriptedHost zeroHost;
-  std::vector<uint8_t> expected(0x1BE + 16 * 4, 0);
-  std::fill(expected.begin() + 0x1BE, expected.begin() + 0x1BE + 16, 0x80);
-  auto reference = test::RunOnBytes(MakeRequest(DumpType::Mbr, "0x1BE", "0", 4), expected, &zeroHost);
-  EXPECT_EQ(result.marked, reference.marked);
-}
+  std::fill_n(disk.begin() + 0x1BE, 64, 0x80);
+  ShrinksAfterSizeQuery file(dir.Write("disk.img", disk), 0x1BE + 16);
+  disk.resize(0x1BE + 64);
+  std::fill_n(disk.begin() + 0x1BE + 16, 48, 0);
+  const DumpResult cut = RunOnFile(MakeRequest(DumpType::Mbr, "0x1BE", "0", 4), file);
+  EXPECT_EQ(cut.status, RunStatus::Done);
+  EXPECT_EQ(cut.marked, RunOnBytes(MakeRequest(DumpType::Mbr, "0x1BE", "0", 4), disk).marked);
 
-TEST(ReadFaults, AFileRemovedAfterItWasOpenedIsStillDumpedWhole) {
-  ScratchDir dir;
-  const std::string path = dir.File("gone.bin");
-  faults::WriteFile(path, std::vector<uint8_t>(1000, 'x'));
-  auto file = PosixFile::Open(path, OpenMode::ReadWrite);
+  // A file removed after it was opened is still dumped whole.
+  const std::string path = dir.Write("gone.bin", std::vector<uint8_t>(1000, 'x'));
+  auto gone = PosixFile::Open(path, OpenMode::ReadWrite);
   ASSERT_EQ(::unlink(path.c_str()), 0);
-  ScriptedHost host;
-  auto result = RunOn(MakeRequest(DumpType::AsciiText, "0", "-1"), *file, host);
-  EXPECT_EQ(result.status, RunStatus::Done);
-  EXPECT_TRUE(result.messages.empty());
-  EXPECT_EQ(result.text, std::string(1000, 'x'));
+  const DumpResult whole = RunOnFile(MakeRequest(DumpType::AsciiText, "0", "-1"), *gone);
+  EXPECT_EQ(whole.status, RunStatus::Done);
+  EXPECT_EQ(whole.text, std::string(1000, 'x'));
 }
 
 TEST(ReadFaults, AFailingReadEndsEveryStructureTypeWithItsCause) {
   // The file reports its size; the read of the structure fails with EIO.
-  test::FakeFile file(0x10000);
+  FakeFile file(0x10000);
   file.failReadAt = 0x100;
-  auto* mem = &file;
+  FakeFile* mem = &file;
   int checked = 0;
   for (const auto& row : DumpTypeTable()) {
-    if (IsGeneralFormat(row.id) || !FindDecoder(row.id)) continue;
-    ScriptedHost host;
-    auto result = RunOn(MakeRequest(row.id, "0x100", "0", row.countEnabled ? 3 : 1), *mem, host);
+    if (IsGeneralFormat(row.id)) continue;
+    const DumpResult result = RunOnFile(MakeRequest(row.id, "0x100", "0", row.countEnabled ? 3 : 1), *mem);
     EXPECT_EQ(result.status, RunStatus::FileFailed) << row.name;
-    EXPECT_EQ(result.messages, std::vector<std::string>{"Error reading file: Input/output error"}) << row.name;
+    EXPECT_EQ(result.messages, Strings{"Error reading file: Input/output error"}) << row.name;
     EXPECT_EQ(result.text, "") << row.name;
     ++checked;
   }
   EXPECT_GT(checked, 20);
 }
 
-// trovik-dump turns an open failure into its exit status 1 and the message.
-TEST(OpenFaults, TheCommandLineEndsAtOnceOnAFifoOrADirectory) {
-  ScratchDir dir;
-  const std::string fifo = dir.File("fifo");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& target : {fifo, dir.Path()}) {
-    const std::string err = dir.File("stderr.txt");
-    const std::string command = "timeout 20 " + std::string(TROVIK_DUMP_PATH) + " -t mbr '" + target + "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << target;
-    EXPECT_EQ(WEXITSTATUS(status), 1) << target;
-    const auto bytes = faults::ReadFile(err);
-    const std::string message(bytes.begin(), bytes.end());
-    EXPECT_EQ(message, std::string(target == fifo ? kNotSeekableText : "Error opening file: Is a directory") + "\n");
+// Lowers this process's file size limit while it lives: a write that reaches it is cut short and the next fails with
+// EFBIG, as on a disk that fills up mid-write.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : handler_(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
   }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, handler_);
+  }
+
+ private:
+  sighandler_t handler_;
+  rlimit saved_{};
+};
+
+TEST(WriteBackFaults, AWriteCutShortSaysTheStructureIsHalfWrittenAndListsNothing) {
+  ScratchDir dir;
+  const std::string path = dir.Write("disk.img", std::vector<uint8_t>(1024, 0x11));
+  const int descriptors = OpenDescriptors();
+  ScriptedHost host;
+  Confirming(host);
+  DumpResult result;
+  {
+    auto file = PosixFile::Open(path, OpenMode::ReadWrite);
+    FileSizeLimit limit(0x1BE + 16 + 5);  // entry 0 fits, entry 1 gets 5 bytes
+    result = RunOnFile(EditRequest(DumpType::Mbr, "0x1BE", 4), *file, &host);
+  }
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_EQ(result.status, RunStatus::FileFailed);
+  EXPECT_EQ(result.messages, Strings{"Error writing file: File too large (the structure was written only in part)"});
+  EXPECT_EQ(host.editorCalls, (std::vector<int>{0, 1}));
+  EXPECT_EQ(result.text, "");
+  std::vector<uint8_t> expected(1024, 0x11);
+  std::fill_n(expected.begin() + 0x1BE, 16, 0xA0);
+  std::fill_n(expected.begin() + 0x1CE, 5, 0xA1);
+  EXPECT_EQ(ReadFile(path), expected);
+
+  // A file system that fills up: the image holds its first page, the rest is a hole, and a second file takes the last
+  // free page, so a GPT entry that straddles the end of the first page finds no room for its second half.
+  ScratchDir small;
+  std::string why;
+  ASSERT_TRUE(small.MountTmpfs(2 * 4096, why)) << why;
+  const std::string image = small.Write("disk.img", std::vector<uint8_t>(4096, 0x22));
+  ASSERT_EQ(::truncate(image.c_str(), 65536), 0);
+  small.Write("filler", std::vector<uint8_t>(4096, 0));
+  ScriptedHost gpt;
+  Confirming(gpt, 128);
+  result = RunOnFile(EditRequest(DumpType::GptEntry, "0xFC0", 1), *PosixFile::Open(image, OpenMode::ReadWrite), &gpt);
+  EXPECT_EQ(result.status, RunStatus::FileFailed);
+  EXPECT_EQ(result.messages,
+            Strings{"Error writing file: No space left on device (the structure was written only in part)"});
+  EXPECT_EQ(result.text, "");
+  const std::vector<uint8_t> bytes = ReadFile(image);
+  ASSERT_EQ(bytes.size(), 65536u);
+  expected.assign(0x80, 0);
+  std::fill_n(expected.begin(), 0x40, 0xA0);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 0xFC0, bytes.begin() + 0x1040), expected);
+}
+
+TEST(WriteBackFaults, EveryEditorsWriteToAFullDeviceEndsTheRun) {
+  // Every write is refused with ENOSPC, as on a full device.
+  FakeFile file(0x10000);
+  file.failWrites = true;
+  FakeFile* full = &file;
+  int checked = 0;
+  for (const auto& row : DumpTypeTable()) {
+    if (!row.editEnabled) continue;
+    ScriptedHost host;
+    Confirming(host);
+    const DumpResult result = RunOnFile(EditRequest(row.id, "0", row.countEnabled ? 3 : 1), *full, &host);
+    EXPECT_EQ(result.status, RunStatus::FileFailed) << row.name;
+    EXPECT_EQ(result.messages, Strings{"Error writing file: No space left on device"}) << row.name;
+    EXPECT_EQ(host.editorCalls, std::vector<int>{0}) << row.name;  // the first failure ends the run
+    EXPECT_EQ(result.text, "") << row.name;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 4);
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test

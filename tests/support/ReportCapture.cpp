@@ -49,9 +49,13 @@ DumpRequest MakeRequest(DumpType type, std::string start, std::string end, int c
 }
 
 DumpResult RunOnBytes(const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host) {
+  MemoryFile file(std::move(bytes));
+  return RunOnFile(request, file, host);
+}
+
+DumpResult RunOnFile(const DumpRequest& request, FileAccess& file, ScriptedHost* host) {
   ScriptedHost local;
   ScriptedHost& h = host ? *host : local;
-  MemoryFile file(std::move(bytes));
   CaptureSink sink;
   RunStatus status = RunDump(request, file, sink, h);
   return {status, sink.Text(), sink.Marked(), h.messages};

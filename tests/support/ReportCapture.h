@@ -69,6 +69,8 @@ DumpRequest MakeRequest(DumpType type, std::string start = "0", std::string end 
 // Runs the request over the bytes through the full run (range fixing,
 // dispatch, endings).
 DumpResult RunOnBytes(const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host = nullptr);
+// The same over any file (a FakeFile with its log, a real file).
+DumpResult RunOnFile(const DumpRequest& request, FileAccess& file, ScriptedHost* host = nullptr);
 
 // Runs one decoder directly over the bytes: start, count and flags as given;
 // for decoder families tested before they are part of the dispatch.
