@@ -1,6 +1,4 @@
-// FAT boot sectors, FAT32 info sector and directory entries: listings of the
-// mkfs.fat/mtools samples (checked against minfo and mdir) and of filled
-// sectors, and the rules of each structure.
+// FAT boot, info and directory listings (mkfs.fat samples checked against minfo and mdir, filled sectors) and rules.
 #include <gtest/gtest.h>
 
 #include <algorithm>

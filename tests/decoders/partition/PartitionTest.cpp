@@ -1,6 +1,4 @@
-// MBR entries and GPT header and entries: listings of the sfdisk and sgdisk
-// samples (checked against those tools' reports) and of filled sectors, and
-// the rules of each structure.
+// MBR and GPT listings (sfdisk/sgdisk samples checked against those tools, filled sectors) and their rules.
 #include <gtest/gtest.h>
 
 #include <string>
