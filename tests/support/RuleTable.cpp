@@ -32,7 +32,7 @@ std::vector<std::string> RedLines(const std::string& marked) {
     std::string line = marked.substr(begin, end - begin);
     // A red range that takes the line break ends as "\n]]": keep its close
     // on the line it belongs to.
-    const bool closesNext = marked.compare(end + 1, 2, "]]") == 0;
+    const bool closesNext = end < marked.size() && marked.compare(end + 1, 2, "]]") == 0;
     begin = end + 1 + (closesNext ? 2 : 0);
     if (closesNext) line += "\\n]]";
     const bool red = inRed || line.find("[[") != std::string::npos;
