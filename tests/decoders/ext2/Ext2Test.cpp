@@ -141,11 +141,15 @@ TEST(Ext2Super, Rules) {
                {"creator 7", {Le32(0x48, 7)}, {"OS Creator: 0x00000007  (Unknown)[[ <-- Should be 1 -> 6.\\n]]"}},
                {"creator in the high word", {Le32(0x48, 0x10000)},
                 {"OS Creator: 0x00010000  (Unknown)[[ <-- Should be 1 -> 6.\\n]]"}},
-               {"last byte", {U8(0x3FF, 0x20)},
-                {"000003F0  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 20     ................[[",
+               {"last line", {U8(0x3F8, 0x7F), U8(0x3FF, 0x20)},
+                {"000003F0  00 00 00 00 00 00 00 00-7F 00 00 00 00 00 00 20     ........\x7F.......[[",
                  "One or more of the values above was not zero.\\n]]"}}});
-  // Revision 2 is judged and decoded like revision 0: the raw listing starts at 0x54.
-  ExpectReport(Dump(DumpType::Ext2Super, Patched(Sample("ext2", "super"), {Le32(0x4C, 2)})), "ext2/super-revision-2");
+  // Revision 2 is judged and decoded like revision 0: the raw listing starts at 0x54, shown under
+  // its file offset (the superblock's usual place, 0x400).
+  std::vector<uint8_t> image(0x400, 0);
+  const std::vector<uint8_t> super = Patched(Sample("ext2", "super"), {Le32(0x4C, 2)});
+  image.insert(image.end(), super.begin(), super.end());
+  ExpectReport(Dump(DumpType::Ext2Super, image, 1, 0x400), "ext2/super-revision-2");
   // Sizes whose shift passes 31 bits, no blocks per group, times past 2038, every feature name, an
   // unnamed feature bit, and names that fill their fields.
   ExpectReport(Dump(DumpType::Ext2Super,
