@@ -198,6 +198,7 @@ TEST(UdfRules, DescriptorTag) {
                {"type 255", {U8(0, 255), U8(4, 0xF6)}, {"Type: 255 " + typeRule}},
                {"type 263", {Le16(0, 263), U8(4, 0xFF)}, {}},
                {"type 267", {Le16(0, 267), U8(4, 0x03)}, {"Type: 267 " + typeRule}},
+               {"entity flags", {U8(344, 1), Le16(8, 0x5B50), U8(4, 0xEE)}, {"Flags: 1 [[ <-- Should be 0.\\n]]"}},
                {"CRC length past the descriptor", {Le16(10, 2100), Le16(8, 0x29C4), U8(4, 0x7B)},
                 {"Descriptor CRC Len: 2100 [[ <-- (truncated)\\n]]"}}});
 }
