@@ -1,9 +1,7 @@
 #include "engine/FileAccess.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,14 +52,6 @@ std::unique_ptr<PosixFile> PosixFile::Open(const std::string& path, OpenMode mod
   if (S_ISCHR(st.st_mode)) {
     ::close(fd);
     throw FileError(kCharacterDeviceText);
-  }
-  // The same holds for the generated files under /proc and /sys: they
-  // claim a size of 0 whatever they hold.
-  struct statfs fs {};
-  if (S_ISREG(st.st_mode) && st.st_size == 0 && ::fstatfs(fd, &fs) == 0 &&
-      (fs.f_type == PROC_SUPER_MAGIC || fs.f_type == SYSFS_MAGIC)) {
-    ::close(fd);
-    throw FileError(kNoSizeText);
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::unique_ptr<PosixFile>(new PosixFile(fd));

@@ -67,8 +67,6 @@ class MemoryFile : public FileAccess {
 
 inline constexpr const char* kNotSeekableText = "Error opening file: Pipes and sockets cannot be dumped";
 inline constexpr const char* kCharacterDeviceText = "Error opening file: Character devices cannot be dumped";
-inline constexpr const char* kNoSizeText =
-    "Error opening file: The system reports no size for this file (as for those under /proc and /sys)";
 
 // The message a failed open shows: the three causes users meet most get
 // short words of their own, anything else the system's description.
