@@ -221,10 +221,10 @@ TEST_F(TrovikDump, ShowsTheOhciDisplayAddress) {
   EXPECT_NE(outcome.out.find("OHCI Transfer Descriptor (0x00000030)\n"), std::string::npos);
 
   const std::vector<std::pair<std::string, std::string>> titles = {
-      {"ohci-hcca", "OHCI Host Controller Communications Area (0xFEED0000)\n"},
-      {"ohci-ed", "OHCI Endpoint Descriptor (0xFEED0000)\n"},
-      {"ohci-td", "OHCI Transfer Descriptor (0xFEED0000)\n"},
-      {"ohci-itd", "OHCI Isochronous Transfer Descriptor (0xFEED0000)\n"},
+      {"ohci-hcca", "OHCI Host Controller Communications Area (0xFEED0000)"},
+      {"ohci-ed", "OHCI Endpoint Descriptor (0xFEED0000)"},
+      {"ohci-td", "OHCI Transfer Descriptor (0xFEED0000)"},
+      {"ohci-itd", "OHCI Isochronous Transfer Descriptor (0xFEED0000)"},
   };
   for (const auto& [type, title] : titles) {
     outcome = Run({"-t", type, "--address", "0xfeed0000", file});

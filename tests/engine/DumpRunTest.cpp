@@ -85,8 +85,8 @@ TEST(DumpRun, AFileThatShrinksShowsOnlyWhatWasRead) {
   EXPECT_EQ(result.status, RunStatus::FileFailed);
   ASSERT_EQ(result.messages.size(), 1u);
   EXPECT_EQ(result.messages[0],
-            "Error reading file: the file ends at 0x00000064, before the end of the range (it was made shorter "
-            "during the dump)");
+            "Error reading file: the file was made shorter during the dump; it is now 100 (0x00000064) bytes long, "
+            "too short for the range");
   EXPECT_EQ(std::count(result.text.begin(), result.text.end(), ','), 100);
 }
 

@@ -15,7 +15,7 @@ TEST(ParseOffsetText, HexDecimalAndOddInput) {
   EXPECT_EQ(ParseOffsetText("0x-1"), 0xFFFFFFFFu);
   EXPECT_EQ(ParseOffsetText("12abc"), 12u);
   EXPECT_EQ(ParseOffsetText("0x1fz"), 0x1Fu);
-  EXPECT_EQ(ParseOffsetText("4294967296"), 0u);  // modulo 2^32
+  EXPECT_EQ(ParseOffsetText("4294967296"), 0xFFFFFFFFu);  // above 32 bits: the largest offset
   // Texts without a number give 0.
   EXPECT_EQ(ParseOffsetText(""), 0u);
   EXPECT_EQ(ParseOffsetText("abc"), 0u);

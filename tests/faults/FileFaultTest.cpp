@@ -158,8 +158,8 @@ TEST(ReadFaults, AFileThatShrinksDuringTheDumpSaysWhereItEnds) {
     EXPECT_EQ(result.status, RunStatus::FileFailed);
     ASSERT_EQ(result.messages.size(), 1u);
     EXPECT_EQ(result.messages[0],
-              "Error reading file: the file ends at 0x0004B005, before the end of the range (it was made shorter "
-              "during the dump)");
+              "Error reading file: the file was made shorter during the dump; it is now 307205 (0x0004B005) bytes "
+              "long, too short for the range");
     // Only bytes that were read are shown.
     if (type == DumpType::DosDebug) {
       const std::string last = result.text.substr(result.text.rfind('\n') + 1);

@@ -41,7 +41,7 @@ TEST(Ext2Dir, Ext4SampleRootWalk) {
     at = t.find("                  Name: " + path + "\n", at);
     ASSERT_NE(at, std::string::npos) << path;
   }
-  EXPECT_TRUE(t.ends_with("009) EXT2 Directory Entry (0x00000400)\n"
+  EXPECT_TRUE(t.ends_with("009) EXT2 Directory Entry (0x00000400) <-- (past the end of the file)\n"
                           "                 Inode: 0\n"
                           "         Record Length: 0\n"
                           "           Name Length: 0\n"

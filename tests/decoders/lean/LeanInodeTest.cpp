@@ -152,7 +152,7 @@ TEST(LeanIndirect, VolumeIndirectBlockAndCountWalk) {
             "                  Magic: 0x58444E49  (INDX)\n"
             "            Block Count: 2\n"
             "                  Inode: 0x0000000000000007  (7)\n"
-            "             This Block: 0x0000000000000008  (8)\n"
+            "            This Block: 0x0000000000000008  (8)\n"
             "      Previous Indirect: 0x0000000000000000  (0)\n"
             "          Next Indirect: 0x0000000000000000  (0)\n"
             "      Number of Extents: 2\n"

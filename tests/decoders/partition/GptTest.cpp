@@ -142,7 +142,7 @@ TEST(GptHeader, ZeroSignatureBytesAndHeaderAtTheEndOfTheFile) {
 
   std::vector<uint8_t> bytes(600, 0xFF);
   const std::string text = RunDecoder(DumpGptHeader, MakeRequest(DumpType::GptHeader, "590"), bytes).marked;
-  EXPECT_NE(text.find("GUID Partition Header (0x0000024E)\n"
+  EXPECT_NE(text.find("GUID Partition Header (0x0000024E)[[ <-- (past the end of the file)\n]]"
                       "                   sig: FF FF FF FF FF FF FF FF  '\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF'\n"),
             std::string::npos);
   // Only two bytes of the revision were in the file; the size field reads 0.

@@ -57,7 +57,7 @@ TEST(Mbr, EntryCutByTheEndOfTheFile) {
   // for the rest.
   const std::vector<uint8_t> tail = {0, 0, 0, 0, 0, 0x80, 0x01, 0x83};
   const std::string text = RunDecoder(DumpMbr, MakeRequest(DumpType::Mbr, "5", "0", 2), tail).text;
-  EXPECT_NE(text.find("(0x00000005)\n            Boot ID: 0x80\n"), std::string::npos);
+  EXPECT_NE(text.find("(0x00000005) <-- (past the end of the file)\n            Boot ID: 0x80\n"), std::string::npos);
   EXPECT_NE(text.find("System ID: 0x00  = Empty\n"), std::string::npos);
   EXPECT_NE(text.find("(0x00000015)"), std::string::npos);
 }
