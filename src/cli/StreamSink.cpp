@@ -1,8 +1,11 @@
 #include "cli/StreamSink.h"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -65,6 +68,7 @@ void StreamSink::SetRed(bool red) {
 }
 
 void StreamSink::Write(std::string_view text, bool red) {
+  if (utf8_) text = filter_.Apply(text, filtered_);
   if (!color_) {
     Put(text);
     return;
@@ -87,8 +91,19 @@ void StreamSink::Write(std::string_view text, bool red) {
 
 void StreamSink::WriteAll(std::string_view text) {
   size_t done = 0;
-  while (done < text.size() && error_ == 0) {
-    ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+  while (done < text.size() && error_ == 0 && !gaveUp_) {
+    size_t chunk = text.size() - done;
+    if (interrupted_ && interrupted_->load()) {
+      // The run is stopping: write only what the output takes without
+      // waiting long, so a stalled reader cannot hold the program.
+      pollfd ready{fd_, POLLOUT, 0};
+      if (::poll(&ready, 1, 100) <= 0 || !(ready.revents & POLLOUT)) {
+        gaveUp_ = true;
+        break;
+      }
+      chunk = std::min<size_t>(chunk, PIPE_BUF);
+    }
+    ssize_t n = ::write(fd_, text.data() + done, chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
       error_ = errno;
@@ -100,7 +115,7 @@ void StreamSink::WriteAll(std::string_view text) {
 
 bool StreamSink::Flush() {
   SetRed(false);
-  WriteAll(buffer_);
+  if (!gaveUp_) WriteAll(buffer_);
   buffer_.clear();
   return error_ == 0;
 }

@@ -65,6 +65,18 @@ const DumpTypeInfo* ResolveType(const std::string& text) {
   return nullptr;
 }
 
+// Text that never reached standard output (a full disk, a closed stream) is
+// a failure, also for the options that only print. The caller clears errno
+// before printing, so the cause of a write that failed early is kept.
+int FinishStandardOutput(int status) {
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  const int cause = errno;
+  if (flushed && !std::ferror(stdout) && std::cout.good()) return status;
+  std::cerr << "Error writing output: " << std::strerror(cause ? cause : EIO) << '\n';
+  return 1;
+}
+
 std::string TypeNamesHelp() {
   std::string names = "Dump types (name or id):\n";
   std::string line = " ";
@@ -111,14 +123,16 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
-    return app.exit(e);
+    errno = 0;
+    return FinishStandardOutput(app.exit(e));
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return 2;
   }
   if (listTypes) {
+    errno = 0;
     ListTypes();
-    return 0;
+    return FinishStandardOutput(0);
   }
   if (typeText.empty()) {
     std::cerr << "trovik-dump: --type is required (see --list-types)\n";
@@ -183,10 +197,16 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 
-  StreamSink sink(fd, !raw, useColor);
+  StreamSink sink(fd, !raw, useColor, &g_interrupted);
   CliHost host(address, &sink);
   const RunStatus status = RunDump(request, *file, sink, host);
   const bool written = sink.Flush();
+  if (sink.GaveUp()) {
+    // The output stalled when the signal came: the abort text could not go
+    // there, so the terminal gets it.
+    std::cerr << (kAbortText + 1) << '\n';
+    return 130;
+  }
   if (fd != STDOUT_FILENO && ::close(fd) != 0 && written) {
     std::cerr << "Error writing output: " << std::strerror(errno) << '\n';
     return 1;

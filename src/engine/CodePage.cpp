@@ -17,6 +17,37 @@ char16_t Cp1252ToUnicode(uint8_t byte) {
   return byte >= 0x80 && byte < 0xA0 ? kHighHalf[byte - 0x80] : static_cast<char16_t>(byte);
 }
 
+namespace {
+
+constexpr bool IsTerminalControl(uint8_t byte) {
+  return (byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F || byte == 0x81 || byte == 0x8D ||
+         byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
+}  // namespace
+
+std::string_view TerminalFilter::Apply(std::string_view text, std::string& scratch) {
+  size_t i = 0;
+  if (!lastWasCr_) {
+    while (i < text.size() && !IsTerminalControl(static_cast<uint8_t>(text[i]))) ++i;
+    if (i == text.size()) return text;
+  }
+  scratch.assign(text.data(), i);
+  for (; i < text.size(); ++i) {
+    const auto byte = static_cast<uint8_t>(text[i]);
+    if (byte == '\n' && lastWasCr_) {
+      lastWasCr_ = false;
+      continue;
+    }
+    lastWasCr_ = byte == '\r';
+    if (byte == '\r')
+      scratch += '\n';
+    else
+      scratch += IsTerminalControl(byte) ? '\xB7' : static_cast<char>(byte);
+  }
+  return scratch;
+}
+
 uint8_t UnicodeToCp1252(char16_t unit) {
   if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<uint8_t>(unit);
   for (int i = 0; i < 32; ++i)

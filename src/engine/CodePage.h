@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace trovik {
 
@@ -12,5 +14,21 @@ namespace trovik {
 char16_t Cp1252ToUnicode(uint8_t byte);
 // A character outside the code page becomes '?'.
 uint8_t UnicodeToCp1252(char16_t unit);
+
+// Report text made safe for a terminal, still in code page 1252: bytes a
+// terminal would act on (C0 controls other than tab and line feed, DEL, and
+// the five bytes that map to C1 controls) become the middle dot 0xB7 that
+// stands for unprintable bytes, and a carriage return, alone or before a
+// line feed, becomes one line feed, as the report view shows it. Keeps its
+// state between calls, so a CR LF split over two calls gives one line feed.
+class TerminalFilter {
+ public:
+  // The text as a terminal may receive it: the text itself when nothing
+  // needed changing, else the filtered copy held in `scratch`.
+  std::string_view Apply(std::string_view text, std::string& scratch);
+
+ private:
+  bool lastWasCr_ = false;
+};
 
 }  // namespace trovik

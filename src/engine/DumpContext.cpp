@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include "engine/TextFormat.h"
 
 namespace trovik {
 
@@ -18,7 +21,8 @@ DumpContext::DumpContext(FileAccess& f, Report& r, RunHost& h, const DumpRequest
       isIso(request.isIso),
       editMode(request.result == kResultEdit),
       fileSize(size),
-      position_(range.start) {}
+      position_(range.start),
+      item_(range.start) {}
 
 size_t DumpContext::ReadAt(uint64_t offset, void* buffer, size_t len) {
   position_ = offset + len;
@@ -34,6 +38,48 @@ size_t DumpContext::ReadAt(uint64_t offset, void* buffer, size_t len) {
 
 size_t DumpContext::Read(void* buffer, size_t len) { return ReadAt(position_, buffer, len); }
 
-void DumpContext::WriteAt(uint64_t offset, const void* buffer, size_t len) { file.WriteAt(offset, buffer, len); }
+bool DumpContext::NextItem() {
+  if (itemWhollyPast_) return false;
+  if (item_ > kLastAddressable) {
+    report.AppendLine(true, kWalkPast4GiBText);
+    return false;
+  }
+  return true;
+}
+
+void DumpContext::CheckExtent(uint64_t size, size_t titleEnd) {
+  const uint64_t held = EffectiveSize(fileSize);
+  itemWhollyPast_ = item_ >= held;
+  if (item_ + size <= held) return;
+  std::string& pending = report.Pending();
+  std::string rest;
+  if (titleEnd < pending.size()) {
+    rest = pending.substr(titleEnd);
+    pending.resize(titleEnd);
+  }
+  // Bytes the file has past 4 GiB are not addressed; bytes it does not have
+  // at all are past its end.
+  report.AnnotateLine(true, item_ + size <= fileSize ? kPast4GiBText : kPastEndText);
+  report.Pending() = std::move(rest);
+}
+
+void DumpContext::Advance(uint64_t size) {
+  item_ += size;
+  start = static_cast<uint32_t>(item_);
+}
+
+bool DumpContext::WriteAt(uint64_t offset, const void* buffer, size_t len) {
+  // The file may have been made shorter while the editor was open; a write
+  // past its new end would grow it again with the structure's bytes.
+  const uint64_t size = file.Size();
+  if (offset + len > size) {
+    host.ShowMessage(Format("The file is now %llu bytes long, too short for the structure at 0x%08llX; "
+                            "nothing was written.",
+                            static_cast<unsigned long long>(size), static_cast<unsigned long long>(offset)));
+    return false;
+  }
+  file.WriteAt(offset, buffer, len);
+  return true;
+}
 
 }  // namespace trovik

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/DumpRequest.h"
 #include "engine/DumpType.h"
@@ -27,7 +28,7 @@ class DumpContext {
   Report& report;
   RunHost& host;
   DumpType type;
-  uint32_t start;      // offset shown in title lines; decoders advance it per Count item
+  uint32_t start;      // offset shown in title lines (the low 32 bits of ItemOffset())
   uint32_t end;        // last byte of the range (general formats only)
   int count;
   bool askOffset;
@@ -41,14 +42,39 @@ class DumpContext {
   size_t ReadAt(uint64_t offset, void* buffer, size_t len);
   void Seek(uint64_t offset) { position_ = offset; }
   uint64_t Position() const { return position_; }
-  // Writes a structure back (edit mode) at its own offset.
-  void WriteAt(uint64_t offset, const void* buffer, size_t len);
+  // Writes a structure back (edit mode) at its own offset. A structure the
+  // file no longer wholly holds is not written: a message says so and the
+  // result is false.
+  bool WriteAt(uint64_t offset, const void* buffer, size_t len);
 
   bool AbortRequested() { return report.AbortRequested(); }
 
+  // Items of a structure decoder. The item's true offset: `start` is what
+  // titles show, and the walk ends before an item would start past
+  // 0xFFFFFFFF, so the two never differ while an item is shown; offsets
+  // inside an item that crosses 4 GiB are counted from this one.
+  uint64_t ItemOffset() const { return item_; }
+  // Called before each Count item after the first. False ends the walk:
+  // the item before lay wholly past the end of the file, or this one would
+  // start past the 4 GiB the run addresses (a red line of its own says so).
+  bool NextItem();
+  // Called once the item's title line is in the pending text: a red note
+  // on it when the file does not wholly hold `size` bytes from the item's
+  // offset (the missing bytes read as zeros). The title is the last line of
+  // the pending text, or the one that ends just before `titleEnd`.
+  void CheckExtent(uint64_t size, size_t titleEnd = std::string::npos);
+  // Moves on to the item `size` bytes further on.
+  void Advance(uint64_t size);
+
  private:
   uint64_t position_;
+  uint64_t item_;
+  bool itemWhollyPast_ = false;
 };
+
+inline constexpr const char* kPastEndText = " <-- (past the end of the file)";
+inline constexpr const char* kPast4GiBText = " <-- (past 0xFFFFFFFF, beyond the 4 GiB this run addresses)";
+inline constexpr const char* kWalkPast4GiBText = "The rest lies past 0xFFFFFFFF, beyond the 4 GiB this run addresses.";
 
 using Decoder = DumpEnd (*)(DumpContext&);
 

@@ -27,12 +27,18 @@ uint32_t ScanNumber(std::string_view text, int base) {
       DigitValue(text[i + 2]) < 16)
     i += 2;
   uint32_t value = 0;  // modulo 2^32 by construction
+  bool above32Bits = false;
   for (; i < text.size(); ++i) {
     int d = DigitValue(text[i]);
     if (d >= base) break;
-    value = value * static_cast<uint32_t>(base) + static_cast<uint32_t>(d);
+    const uint64_t next = uint64_t{value} * static_cast<uint32_t>(base) + static_cast<uint32_t>(d);
+    above32Bits |= next > kLastAddressable;
+    value = static_cast<uint32_t>(next);
   }
-  return negative ? 0u - value : value;
+  if (negative) return 0u - value;
+  // A wrapped value would name an offset near the start of the file; the
+  // largest offset is clamped to the end of the file like any other.
+  return above32Bits ? kLastAddressable : value;
 }
 
 }  // namespace
@@ -55,8 +61,10 @@ RangeTexts PresetRange(uint64_t fileSize, int offsetType, bool isIso) {
   RangeTexts texts{sectors ? "0" : "0x00000000", sectors ? "0" : "0x00000000"};
   const uint64_t size = EffectiveSize(fileSize);
   if (size != 0) {
+    // A last partial sector counts, so the preset covers the whole file.
+    const int shift = SectorShift(isIso);
     if (sectors)
-      texts.end = Format("%i", static_cast<int>(size >> SectorShift(isIso)));
+      texts.end = Format("%i", static_cast<int>((size + (uint64_t{1} << shift) - 1) >> shift));
     else
       texts.end = Format("0x%08X", static_cast<uint32_t>(size - 1));
   }

@@ -32,8 +32,9 @@ struct DumpRequest {
 
 // Lower-cases the text; "0x" starts hexadecimal, anything else is decimal.
 // Reading stops at the first character that is not part of the number, a
-// leading minus is accepted, the result is taken modulo 2^32, and a text
-// without a number gives 0.
+// leading minus is accepted, a text without a number gives 0. A positive
+// number above 0xFFFFFFFF gives 0xFFFFFFFF (it is then clamped to the end of
+// the file); a negative one is taken modulo 2^32, so -1 is the last byte.
 uint32_t ParseOffsetText(std::string_view text);
 
 // 9 for 512-byte sectors, 11 for 2048-byte optical sectors.

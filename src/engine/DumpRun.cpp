@@ -71,7 +71,7 @@ bool RunEditStep(DumpContext& ctx) {
       }
       if (CallEditor(ctx, data.data(), index)) {
         ctx.WriteAt(offset, data.data(), data.size());
-        anyConfirmed = true;
+        anyConfirmed = true;  // a refused write still lists what the file holds
       }
     }
     ctx.Seek(ctx.start);

@@ -47,6 +47,12 @@ std::unique_ptr<PosixFile> PosixFile::Open(const std::string& path, OpenMode mod
     ::close(fd);
     throw FileError(kNotSeekableText);
   }
+  // A character device (a terminal, /dev/zero) reports no size, so a run
+  // would dump nothing and look like a success.
+  if (S_ISCHR(st.st_mode)) {
+    ::close(fd);
+    throw FileError(kCharacterDeviceText);
+  }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::unique_ptr<PosixFile>(new PosixFile(fd));
 }

@@ -66,6 +66,7 @@ class MemoryFile : public FileAccess {
 };
 
 inline constexpr const char* kNotSeekableText = "Error opening file: Pipes and sockets cannot be dumped";
+inline constexpr const char* kCharacterDeviceText = "Error opening file: Character devices cannot be dumped";
 
 // The message a failed open shows: the three causes users meet most get
 // short words of their own, anything else the system's description.

@@ -35,9 +35,12 @@ class RangeReader {
       // The range was fixed against the size the file had when the run
       // began, so it has been made shorter since.
       done_ = true;
-      failure_ = Format("Error reading file: the file ends at 0x%08llX, before the end of the range "
-                        "(it was made shorter during the dump)",
-                        static_cast<unsigned long long>(next_ + got));
+      // Its new end: the size it reports now, or where reads ended when
+      // it still claims more than it delivers.
+      const unsigned long long size = std::min(ctx_.file.Size(), next_ + got);
+      failure_ = Format("Error reading file: the file was made shorter during the dump; it is now %llu "
+                        "(0x%08llX) bytes long, too short for the range",
+                        size, size);
     }
     next_ += want;
     return {buffer_.data(), got};

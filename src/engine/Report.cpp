@@ -45,13 +45,20 @@ void Report::AnnotateLine(bool red, std::string_view annotation) {
   Emit(line, red);
 }
 
+void Report::AppendLine(bool red, std::string_view text) {
+  AppendPending();
+  std::string line(text);
+  line += '\n';
+  Emit(line, red);
+}
+
 void Report::FormatHexField(bool red, std::string_view label, uint64_t value, int digits) {
   std::string text(label);
   AppendFormat(text, ": 0x%0*X", digits, static_cast<uint32_t>(value));
   AnnotateLine(red, text);
 }
 
-bool Report::HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, bool collapse) {
+bool Report::HexDumpBlock(uint64_t base, const uint8_t* bytes, int32_t length, bool collapse) {
   if (collapse) {
     bool allZero = true;
     for (int32_t i = 0; i < length && allZero; ++i) allZero = bytes[i] == 0;
@@ -62,8 +69,8 @@ bool Report::HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, b
   }
   int32_t i = 0;
   while (i < length) {
-    const uint32_t address = base + static_cast<uint32_t>(i);
-    AppendFormat(pending_, "   0x%08X  ", address);
+    const uint64_t address = base + static_cast<uint64_t>(i);
+    AppendFormat(pending_, "   0x%08llX  ", static_cast<unsigned long long>(address));
     std::string chars = "    ";
     const int k = static_cast<int>(address & 15);
     pending_.append(3 * static_cast<size_t>(k), ' ');
@@ -86,11 +93,11 @@ bool Report::HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, b
   return false;
 }
 
-bool Report::AppendDebugLines(uint32_t address, const uint8_t* bytes, size_t length) {
+bool Report::AppendDebugLines(uint64_t address, const uint8_t* bytes, size_t length) {
   bool nonZero = false;
   for (size_t line = 0; line < length; line += 16, address += 16) {
     const size_t n = length - line < 16 ? length - line : 16;
-    AppendFormat(pending_, "\n%08X ", address);
+    AppendFormat(pending_, "\n%08llX ", static_cast<unsigned long long>(address));
     std::string chars;
     for (size_t i = 0; i < n; ++i) {
       const uint8_t b = bytes[line + i];

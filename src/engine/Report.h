@@ -49,12 +49,16 @@ class Report {
   // character written (normally the line break), followed by a new line
   // break. Empties the pending text.
   void AnnotateLine(bool red, std::string_view annotation);
+  // Inserts the pending text, then the text as a line of its own.
+  void AppendLine(bool red, std::string_view text);
   // AnnotateLine with label + ": 0x" + the low 32 bits of value in at least
   // `digits` upper-case hexadecimal digits.
   void FormatHexField(bool red, std::string_view label, uint64_t value, int digits);
   // Appends hexadecimal and character lines of the bytes to the pending
   // text. Returns true when an abort request stopped it.
-  bool HexDumpBlock(uint32_t base, const uint8_t* bytes, int32_t length, bool collapse);
+  // Addresses past 0xFFFFFFFF (an item that crosses 4 GiB) show their true
+  // value in nine digits.
+  bool HexDumpBlock(uint64_t base, const uint8_t* bytes, int32_t length, bool collapse);
 
   // Lines of sixteen bytes in the DOS Debug layout (each opens with a line
   // break and its address, a '-' joins the eighth and ninth byte, the
@@ -62,7 +66,7 @@ class Report {
   // '.', a short last line is padded so its characters line up), inserted
   // line by line. Used for reserved areas and stubs inside structures.
   // Returns true when any byte is not zero.
-  bool AppendDebugLines(uint32_t address, const uint8_t* bytes, size_t length);
+  bool AppendDebugLines(uint64_t address, const uint8_t* bytes, size_t length);
 
   // Polls the front end's abort request.
   bool AbortRequested();

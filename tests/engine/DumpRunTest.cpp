@@ -85,7 +85,7 @@ TEST(Range, OffsetTextsAndTheirClamping) {
                                                                                  {"0x-1", 0xFFFFFFFF},
                                                                                  {"12abc", 12},
                                                                                  {"0x1fz", 0x1F},
-                                                                                 {"4294967296", 0},
+                                                                                 {"4294967296", 0xFFFFFFFF},
                                                                                  {"", 0},
                                                                                  {"abc", 0},
                                                                                  {"0x", 0},

@@ -25,6 +25,7 @@ class CountingSink : public ReportSink {
 
 class FuzzHost : public RunHost {
  public:
+  explicit FuzzHost(WindowFile& file) : file_(file) {}
   int abortAfterPolls = -1;
   std::optional<uint32_t> address;
   bool editorsConfirm = false;
@@ -44,8 +45,10 @@ class FuzzHost : public RunHost {
   bool Edit(uint8_t* data, size_t size, int index) {
     if (!editorsConfirm) return false;
     for (size_t i = 0; i < size; i += 1 + pattern[2] % 7) data[i] ^= static_cast<uint8_t>(pattern[i % 2] + index);
+    file_.ExpectWrite(size);
     return true;
   }
+  WindowFile& file_;
   int polls_ = 0;
 };
 
@@ -56,6 +59,7 @@ WindowFile::WindowFile(std::vector<uint8_t> bytes, uint64_t base, uint64_t extra
 
 size_t WindowFile::ReadAt(uint64_t offset, void* buffer, size_t len) {
   auto* out = static_cast<uint8_t*>(buffer);
+  lastRead_ = offset;
   if (len && offset <= failReadAt && failReadAt - offset < len) {
     std::memset(out, 0, len);
     throw FileError("Error reading file: Input/output error");
@@ -72,6 +76,9 @@ size_t WindowFile::ReadAt(uint64_t offset, void* buffer, size_t len) {
 }
 
 void WindowFile::WriteAt(uint64_t offset, const void* buffer, size_t len) {
+  const Span expected = expected_;
+  expected_ = {};
+  if (len == 0 || len != expected.len || offset != expected.offset || offset + len > Size()) __builtin_trap();
   if (failWrites) throw FileError("Error writing file: No space left on device");
   const auto* in = static_cast<const uint8_t*>(buffer);
   for (size_t i = 0; i < len; ++i) {
@@ -148,7 +155,7 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   file.failWrites = flags & 32;
   if (flags & 64) file.failReadAt = base + (head[15] << 4 | head[14]);
 
-  FuzzHost host;
+  FuzzHost host(file);
   if (head[13] & 1) host.address = Le32(head + 12);
   host.editorsConfirm = flags & 16;
   host.pattern[0] = head[13];

@@ -34,6 +34,10 @@ inline constexpr size_t kHeaderSize = 16;
 // The bytes placed at offset `base` of an otherwise zero file, so offsets
 // near 4 GiB are reached without gigabytes of memory. `extra` bytes more
 // are claimed by Size() than any read delivers (a file that shrank).
+// The only write a run may make is the one an editor confirmed: exactly the
+// structure it was shown, at the offset that structure was read from, and
+// inside the file. Any other write is a finding: the process traps, so the
+// fuzzer keeps the input.
 class WindowFile : public FileAccess {
  public:
   WindowFile(std::vector<uint8_t> bytes, uint64_t base, uint64_t extra = 0);
@@ -41,15 +45,25 @@ class WindowFile : public FileAccess {
   uint64_t failReadAt = UINT64_MAX;  // a read that covers this offset fails
   bool failWrites = false;
 
+  // Called when an editor confirms: the next write must be `len` bytes at
+  // the offset of the last read, which is where the structure came from.
+  void ExpectWrite(size_t len) { expected_ = {lastRead_, len}; }
+
   uint64_t Size() override { return base_ + bytes_.size() + extra_; }
   size_t ReadAt(uint64_t offset, void* buffer, size_t len) override;
   void WriteAt(uint64_t offset, const void* buffer, size_t len) override;
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
  private:
+  struct Span {
+    uint64_t offset = 0;
+    size_t len = 0;
+  };
   std::vector<uint8_t> bytes_;
   uint64_t base_;
   uint64_t extra_;
+  uint64_t lastRead_ = UINT64_MAX;
+  Span expected_;
 };
 
 struct RunOutcome {

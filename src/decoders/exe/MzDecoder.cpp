@@ -25,6 +25,7 @@ DumpEnd DumpMz(DumpContext& ctx) {
   Report& r = ctx.report;
   r.Pending().clear();
   r.Printf("PE EXE:  DOS EXE Header (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(h.size());
   r.Printf("                 Magic: 0x%04X\n", w(mz::kMagic));
   r.Printf("    Bytes on last page: 0x%04X\n", w(mz::kBytesOnLastPage));
   r.Printf("         Pages in file: 0x%04X\n", w(mz::kPagesInFile));
@@ -56,7 +57,7 @@ DumpEnd DumpMz(DumpContext& ctx) {
   // offset is not followed.
   std::array<uint8_t, mz::kStubSize> stub{};
   ctx.Read(stub.data(), stub.size());
-  r.AppendDebugLines(ctx.start + static_cast<uint32_t>(mz::kSize), stub.data(), stub.size());
+  r.AppendDebugLines(ctx.ItemOffset() + mz::kSize, stub.data(), stub.size());
   return DumpEnd::Normal;
 }
 

@@ -23,6 +23,7 @@ DumpEnd DumpPeHeader(DumpContext& ctx) {
   Report& r = ctx.report;
   r.Pending().clear();
   r.Printf("PE EXE:  PE Header (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(h.size());
   r.Printf("              Signature: 0x%08X\n", Le32(p + pe::kSignature));
   r.Printf("                Machine: 0x%04X\n", Le16(p + pe::kMachine));
   r.Printf("     Number of Sections: %i\n", Le16(p + pe::kNumberOfSections));
@@ -47,6 +48,7 @@ DumpEnd DumpPeOptional(DumpContext& ctx) {
   Report& r = ctx.report;
   r.Pending().clear();
   r.Printf("PE EXE:  PE Optional Header (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(l.size);
   r.Printf("                  Magic: 0x%04X\n", magic);
   r.Printf("   Major Linker Version: %i\n", p[opt::kMajorLinker]);
   r.Printf("   Minor Linker Version: %i\n", p[opt::kMinorLinker]);
@@ -98,7 +100,7 @@ DumpEnd DumpPeOptional(DumpContext& ctx) {
 }
 
 DumpEnd DumpPeSection(DumpContext& ctx) {
-  for (int item = 0; item < ctx.count; ++item) {
+  for (int item = 0; item < ctx.count && ctx.NextItem(); ++item) {
     std::array<uint8_t, section::kSize> s{};
     ctx.Read(s.data(), s.size());
     const uint8_t* p = s.data();
@@ -106,6 +108,7 @@ DumpEnd DumpPeSection(DumpContext& ctx) {
     Report& r = ctx.report;
     r.Pending().clear();
     r.Printf("PE EXE:  PE Section Header (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(s.size());
     r.Add("                   Name: ");
     for (size_t i = 0; i < section::kNameLength; ++i) r.Printf(" %02X", p[section::kName + i]);
     r.Add("     [");
@@ -127,7 +130,7 @@ DumpEnd DumpPeSection(DumpContext& ctx) {
     r.Printf("        Characteristics: 0x%08X\n", Le32(p + section::kCharacteristics));
     r.Add("\n");
     r.AppendPending();
-    ctx.start += static_cast<uint32_t>(section::kSize);
+    ctx.Advance(section::kSize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

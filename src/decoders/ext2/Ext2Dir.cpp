@@ -27,35 +27,41 @@ const char* const kDirFileTypeNames[] = {"Unknown", "regular file", "directory",
 
 DumpEnd DumpExt2Dir(DumpContext& ctx) {
   Report& r = ctx.report;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     const uint64_t position = ctx.Position();
     uint8_t de[kDirWindow];
     ctx.Read(de, sizeof de);
-    if (ctx.count > 1)
-      r.Printf("%03i) EXT2 Directory Entry (0x%08X)\n", i, ctx.start);
-    else
-      r.Printf("EXT2 Directory Entry (0x%08X)\n", ctx.start);
-
     const uint32_t inode = Le32(de + kDirInode);
     const uint16_t recLen = Le16(de + kDirRecLen);
     const uint8_t nameLen = de[kDirNameLen];
     const uint8_t fileType = de[kDirFileType];
+    // The name ends with the record: bytes a longer name length claims
+    // belong to the entries that follow.
+    const size_t room = recLen > kDirName ? recLen - kDirName : 0;
+    const size_t shownName = nameLen < room ? nameLen : room;
+
+    if (ctx.count > 1)
+      r.Printf("%03i) EXT2 Directory Entry (0x%08X)\n", i, ctx.start);
+    else
+      r.Printf("EXT2 Directory Entry (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(kDirName + shownName);
     if (inode > 0)
       r.Printf("                 Inode: %i (%i zero based)\n", Signed(inode), Signed(inode - 1));
     else
       r.Printf("                 Inode: %i\n", Signed(inode));
     r.Printf("         Record Length: %i\n", recLen);
     r.Printf("           Name Length: %i\n", nameLen);
+    if (shownName < nameLen) r.AnnotateLine(true, " <-- Should be <= Record Length - 8.");
     r.Printf("             File Type: 0x%02X  (%s)\n", fileType,
              ext2::TableName(fileType, kDirFileTypeNames, "Unknown"));
     r.Add("                  Name: ");
     // Byte for byte; a zero byte adds nothing and does not end the name.
-    for (size_t k = 0; k < nameLen; ++k) r.AddChar(de[kDirName + k]);
+    for (size_t k = 0; k < shownName; ++k) r.AddChar(de[kDirName + k]);
     r.Add("\n\n");
     r.AppendPending();
 
     ctx.Seek(position + recLen);
-    ctx.start += recLen;
+    ctx.Advance(recLen);
     if (recLen == 0) return DumpEnd::Normal;
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }

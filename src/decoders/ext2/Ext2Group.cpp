@@ -78,18 +78,19 @@ DumpEnd DumpGroups(DumpContext& ctx, bool wide) {
   const size_t size = wide ? kGroup64Size : kGroupSize;
   const char* title = wide ? "EXT4 Group Descriptor" : "EXT2 Group Descriptor";
   Report& r = ctx.report;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t gd[kGroup64Size];
     ctx.Read(gd, size);
     if (ctx.count > 1)
       r.Printf("%03i) %s (0x%08X)\n", i, title, ctx.start);
     else
       r.Printf("%s (0x%08X)\n", title, ctx.start);
+    ctx.CheckExtent(size);
     AddSharedLines(r, gd);
     if (wide) AddHighHalves(r, gd);
     r.Add("\n");
     r.AppendPending();
-    ctx.start += static_cast<uint32_t>(size);
+    ctx.Advance(size);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

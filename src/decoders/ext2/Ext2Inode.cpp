@@ -195,17 +195,18 @@ void AddInodeBody(Report& r, const uint8_t* in) {
 
 DumpEnd DumpExt2Inode(DumpContext& ctx) {
   Report& r = ctx.report;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t in[kInodeSize];
     ctx.Read(in, sizeof in);
     if (ctx.count > 1)
       r.Printf("%03i) EXT2 Inode (0x%08X) (assuming 128 byte inode size)\n", i, ctx.start);
     else
       r.Printf("EXT2 Inode (0x%08X) (assuming 128 byte inode size)\n", ctx.start);
+    ctx.CheckExtent(kInodeSize);
     AddInodeBody(r, in);
     r.Add("\n");
     r.AppendPending();
-    ctx.start += kInodeSize;
+    ctx.Advance(kInodeSize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;
@@ -213,17 +214,18 @@ DumpEnd DumpExt2Inode(DumpContext& ctx) {
 
 DumpEnd DumpExt2InodeLong(DumpContext& ctx) {
   Report& r = ctx.report;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t in[kInodeSize];
     ctx.Read(in, sizeof in);
     if (ctx.count > 1)
       r.Printf("%03i) EXT4 Inode (0x%08X) (Long Inode)\n", i, ctx.start);
     else
       r.Printf("EXT2 Inode (0x%08X) (Long Inode)\n", ctx.start);
+    ctx.CheckExtent(kInodeSize);
     r.Add("\nNot yet implemented.\n\n");
     r.Add("\n");
     r.AppendPending();
-    ctx.start += kInodeSize;
+    ctx.Advance(kInodeSize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

@@ -254,6 +254,7 @@ DumpEnd DumpExt2Super(DumpContext& ctx) {
   ctx.Read(sb, sizeof sb);
   Report& r = ctx.report;
   r.Printf("EXT2 Super Block (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(kSuperSize);
   AddBaseGroup(r, sb);
 
   size_t listFrom = kFirstInode;
@@ -272,7 +273,7 @@ DumpEnd DumpExt2Super(DumpContext& ctx) {
 
   r.Add("              reserved:");
   r.AppendPending();
-  const bool nonZero = r.AppendDebugLines(ctx.start + static_cast<uint32_t>(listFrom), sb + listFrom, kSuperSize - listFrom);
+  const bool nonZero = r.AppendDebugLines(ctx.ItemOffset() + listFrom, sb + listFrom, kSuperSize - listFrom);
   r.Add("\n");
   if (nonZero) r.AnnotateLine(true, "\nOne or more of the values above was not zero.");
   r.AppendPending();

@@ -59,6 +59,7 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
   ctx.Read(js, sizeof js);
   Report& r = ctx.report;
   r.Printf("Ext3 Journal Super Block (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(kJournalSuperSize);
 
   const uint32_t magic = Be32(js + kMagic);
   r.Printf("                 Magic: 0x%08X\n", magic);

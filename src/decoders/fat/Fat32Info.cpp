@@ -26,13 +26,14 @@ DumpEnd DumpFat32Info(DumpContext& ctx) {
 
   report.Pending().clear();
   report.Printf("FAT32 Info Block (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(sector.size());
   ListSignature(report, "                   sig: ", s + fat::kInfoLeadSig);
   if (Le32(s + fat::kInfoLeadSig) != fat::kInfoLeadSigValue) report.AnnotateLine(true, " <--- should be 0x41615252.");
   report.Add("              reserved:");
   report.AppendPending();
 
   const bool anyNonZero =
-      report.AppendDebugLines(ctx.start + fat::kInfoReserved, s + fat::kInfoReserved, fat::kInfoReservedLength);
+      report.AppendDebugLines(ctx.ItemOffset() + fat::kInfoReserved, s + fat::kInfoReserved, fat::kInfoReservedLength);
   report.Pending() = "\n";
   if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.\n");
 

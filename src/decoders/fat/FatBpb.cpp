@@ -101,6 +101,7 @@ DumpEnd DumpFatBpb(DumpContext& ctx) {
 
   report.Pending().clear();
   report.Printf("Fat12/16 BIOS Parameter Block (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(block.size());
   ListBootSectorStart(report, b,
                       " <-- Must be a power of 2, from 1 to 128, and ((n * bytes_per_sect) < 32k).");
   report.Printf("      Sectors reserved: %i\n", bpb.reservedSectors);
@@ -143,6 +144,7 @@ DumpEnd DumpFat32Bpb(DumpContext& ctx) {
 
   report.Pending().clear();
   report.Printf("FAT32 BIOS Parameter Block (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(block.size());
   ListBootSectorStart(report, b,
                       " <-- Must be a power of 2, between 1 and 128, and ((n * bytes_per_sect) < 32k).");
   const uint16_t reservedSectors = Le16(b + fat::kReservedSectors);

@@ -1,5 +1,6 @@
 // Short (8.3) and long-name directory entry listings.
 #include <array>
+#include <cstring>
 
 #include "decoders/fat/FatDecoders.h"
 #include "decoders/fat/FatLayout.h"
@@ -23,16 +24,26 @@ void AddLfnChars(Report& report, const uint8_t* units, size_t count) {
   for (size_t i = 0; i < count; ++i) report.Pending() += static_cast<char>(PrintableChar(units[2 * i]));
 }
 
+// Entries that own no cluster: a volume label, and the ".." entry of a
+// directory whose parent is the root (cluster 0 stands for the root).
+bool ClusterZeroAllowed(const uint8_t* e) {
+  const uint8_t attribute = e[fat::kDirAttribute];
+  const bool isLongName = (attribute & 0x3F) == fat::kLfnAttributeValue;
+  if ((attribute & 0x08) && !isLongName) return true;
+  return std::memcmp(e + fat::kDirName, "..         ", 11) == 0;
+}
+
 }  // namespace
 
 DumpEnd DumpFatDir(DumpContext& ctx) {
   Report& report = ctx.report;
   std::array<uint8_t, fat::kDirEntrySize> entry;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(entry.data(), entry.size());
     const uint8_t* e = entry.data();
     report.Pending().clear();
     report.Printf("FAT Root Entry (non LFN) (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(entry.size());
     report.Add("                  Name: ");
     AddPrintable(report, e + fat::kDirName, 8);
     report.Add("\n             Extension: ");
@@ -63,12 +74,12 @@ DumpEnd DumpFatDir(DumpContext& ctx) {
     const uint16_t clusterLow = Le16(e + fat::kDirClusterLow);
     const uint32_t cluster = (uint32_t{clusterHigh} << 16) | clusterLow;
     report.Printf("      Starting Cluster: 0x%04X (0x%08X)\n", clusterLow, cluster);
-    if (clusterLow < 2 && static_cast<int32_t>(cluster) < 2)
+    if (clusterLow < 2 && static_cast<int32_t>(cluster) < 2 && !ClusterZeroAllowed(e))
       report.AnnotateLine(true, " <--- should be 0x0002 or higher.");
     report.Printf("             File Size: %i\n", SignedLe32(e + fat::kDirFileSize));
     report.Add("\n");
     report.AppendPending();
-    ctx.start += fat::kDirEntrySize;
+    ctx.Advance(fat::kDirEntrySize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;
@@ -77,12 +88,13 @@ DumpEnd DumpFatDir(DumpContext& ctx) {
 DumpEnd DumpFatLfn(DumpContext& ctx) {
   Report& report = ctx.report;
   std::array<uint8_t, fat::kDirEntrySize> entry;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(entry.data(), entry.size());
     const uint8_t* e = entry.data();
     const uint8_t sequence = e[fat::kLfnSequence];
     report.Pending().clear();
     report.Printf("FAT Root Entry (LFN) (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(entry.size());
     report.Printf("            Sequ_flags: %02X  (deleted = %c last = %c number = %i) \n", sequence,
                   (sequence & 0x80) ? 'Y' : 'N', (sequence & 0x40) ? 'Y' : 'N', sequence & 0x3F);
     report.Add("                  Name: ");
@@ -103,7 +115,7 @@ DumpEnd DumpFatLfn(DumpContext& ctx) {
     AddLfnChars(report, e + fat::kLfnName3, 2);
     report.Add("\n\n");
     report.AppendPending();
-    ctx.start += fat::kDirEntrySize;
+    ctx.Advance(fat::kDirEntrySize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

@@ -33,7 +33,7 @@ void AddByteLines(Report& report, int count, int perLine, AddByte addByte) {
 DumpEnd DumpLeanDir(DumpContext& ctx) {
   Report& report = ctx.report;
   uint64_t recordPosition = ctx.Position();
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t record[kHeadBytes + kMaxRestBytes];
     ctx.ReadAt(recordPosition, record, kHeadBytes);
     const uint64_t inode = Le64(record + kInode);
@@ -43,6 +43,7 @@ DumpEnd DumpLeanDir(DumpContext& ctx) {
     const int size = recordLen * kRecordUnit;
 
     report.Printf("LEAN FS Directory Entry (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(static_cast<uint64_t>(kHeadBytes + std::clamp(size - kHeadBytes, 0, kMaxRestBytes)));
     report.Printf("                  Inode: 0x%016" PRIX64 "  (%" PRIu64 ")\n", inode, inode);
     if (type < kTypeCount)
       report.Printf("                   Type: 0x%02X: %s\n", type, kTypeNames[type]);
@@ -88,7 +89,7 @@ DumpEnd DumpLeanDir(DumpContext& ctx) {
     // The next record starts where this one's length says, which is also
     // the offset its title shows.
     recordPosition += static_cast<uint64_t>(size);
-    ctx.start += static_cast<uint32_t>(size);
+    ctx.Advance(static_cast<uint64_t>(size));
   }
   return DumpEnd::Normal;
 }

@@ -17,10 +17,12 @@ void AddBlockNumber(Report& report, const char* format, const uint8_t* field) {
   report.Printf(format, value, value);
 }
 
-void AddIndirectBlock(Report& report, const uint8_t* block, uint32_t offset) {
+void AddIndirectBlock(DumpContext& ctx, const uint8_t* block) {
+  Report& report = ctx.report;
   const uint32_t computed = RotateAddChecksum(block, lean::kBlockBytes);
 
-  report.Printf("LEAN FS Indirect (0x%08X)\n", offset);
+  report.Printf("LEAN FS Indirect (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(lean::kBlockBytes);
   const uint32_t checksum = Le32(block + kChecksum);
   report.Printf("               Checksum: 0x%08X\n", checksum);
   if (checksum != computed) report.FormatHexField(true, " <-- Should be:", computed, 8);
@@ -32,7 +34,7 @@ void AddIndirectBlock(Report& report, const uint8_t* block, uint32_t offset) {
 
   report.Printf("            Block Count: %" PRIu64 "\n", Le64(block + kBlockCount));
   AddBlockNumber(report, "                  Inode: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kInode);
-  AddBlockNumber(report, "             This Block: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kThisBlock);
+  AddBlockNumber(report, "            This Block: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kThisBlock);
   AddBlockNumber(report, "      Previous Indirect: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kPrevious);
   AddBlockNumber(report, "          Next Indirect: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kNext);
 
@@ -64,11 +66,11 @@ void AddIndirectBlock(Report& report, const uint8_t* block, uint32_t offset) {
 }  // namespace
 
 DumpEnd DumpLeanIndirect(DumpContext& ctx) {
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t block[lean::kBlockBytes];
     ctx.Read(block, sizeof block);
-    AddIndirectBlock(ctx.report, block, ctx.start);
-    ctx.start += lean::kBlockBytes;
+    AddIndirectBlock(ctx, block);
+    ctx.Advance(lean::kBlockBytes);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

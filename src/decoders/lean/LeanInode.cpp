@@ -108,6 +108,7 @@ DumpEnd DumpLeanInode(DumpContext& ctx) {
   Report& report = ctx.report;
 
   report.Printf("LEAN FS Inode (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(sizeof block);
 
   const uint32_t checksum = Le32(block + kChecksum);
   report.Printf("               Checksum: 0x%08X\n", checksum);

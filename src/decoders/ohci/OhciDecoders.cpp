@@ -32,11 +32,13 @@ template <size_t Size, typename List>
 DumpEnd DumpItems(DumpContext& ctx, List list) {
   uint32_t address = DisplayBase(ctx);
   std::array<uint8_t, Size> item{};
-  for (int index = 0; index < ctx.count; ++index) {
+  for (int index = 0; index < ctx.count && ctx.NextItem(); ++index) {
     ctx.Read(item.data(), item.size());
+    const size_t titleAt = ctx.report.Pending().size();
     list(ctx.report, address, item.data());
+    ctx.CheckExtent(Size, ctx.report.Pending().find('\n', titleAt) + 1);
     ctx.report.AppendPending();
-    ctx.start += static_cast<uint32_t>(Size);
+    ctx.Advance(Size);
     address += static_cast<uint32_t>(Size);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
@@ -142,6 +144,7 @@ DumpEnd DumpOhciHcca(DumpContext& ctx) {
 
   Report& report = ctx.report;
   report.Printf("OHCI Host Controller Communications Area (0x%08X)\n", address);
+  ctx.CheckExtent(area.size());
   report.Add("Interrupt Table:\n");
   for (int k = 0; k < hcca::kInterruptEntries; ++k)
     report.Printf("  %02i: 0x%08X\n", k, Le32(area.data() + hcca::kInterruptTable + 4 * static_cast<size_t>(k)));

@@ -41,9 +41,9 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
   using namespace iso::dir;
   const bool wide = ctx.type == DumpType::IsoDirWide;
   Report& r = ctx.report;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t rec[256];
-    ctx.ReadAt(ctx.start, rec, kFixedRead);
+    ctx.ReadAt(ctx.ItemOffset(), rec, kFixedRead);
     const uint8_t length = rec[kLength];
     if (length == 0) {
       r.AppendText("Record Len field is zero. Aborting...");
@@ -52,6 +52,7 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
     if (length > kFixedRead) ctx.Read(rec + kFixedRead, length - kFixedRead);
 
     AddTitle(ctx, i, "Root Dir");
+    ctx.CheckExtent(length);
     r.Printf("                Length: %i\n", length);
     r.Printf("         Extended Attr: 0x%02X\n", rec[kExtAttrLength]);
     r.Printf("       Extent Location: %i (0x%08X)\n", SignedLe32(rec + kExtent), Le32(rec + kExtent + 4));
@@ -80,7 +81,7 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
       const size_t size = length - systemUseStart;
       r.Printf("     There is %i bytes of System Use space:\n", static_cast<int>(size));
       r.AppendPending();
-      r.AppendDebugLines(ctx.start + static_cast<uint32_t>(systemUseStart), rec + systemUseStart, size);
+      r.AppendDebugLines(ctx.ItemOffset() + systemUseStart, rec + systemUseStart, size);
       r.AppendText("\n\n");
     }
 
@@ -90,7 +91,7 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
       r.AppendText("Record Len field is too small. Aborting...");
       return DumpEnd::Normal;
     }
-    ctx.start += length;
+    ctx.Advance(length);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;
@@ -100,9 +101,9 @@ DumpEnd DumpIsoPathTable(DumpContext& ctx) {
   using namespace iso::path;
   const bool wide = ctx.type == DumpType::IsoPathWide;
   Report& r = ctx.report;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t entry[264];
-    ctx.ReadAt(ctx.start, entry, kFixedRead);
+    ctx.ReadAt(ctx.ItemOffset(), entry, kFixedRead);
     const size_t nameLength = entry[kNameLength];
     if (nameLength == 0) {
       r.AppendText("Ident Len field is zero. Aborting...");
@@ -113,6 +114,7 @@ DumpEnd DumpIsoPathTable(DumpContext& ctx) {
     if (size > kFixedRead) ctx.Read(entry + kFixedRead, size - kFixedRead);
 
     AddTitle(ctx, i, "Path Table Entry");
+    ctx.CheckExtent(size);
     r.Printf("          Ident Length: %i\n", static_cast<int>(nameLength));
     r.Printf("     Extended Attr Len: 0x%02X\n", entry[kExtAttrLength]);
     r.Printf("       Extent Location: %i\n", SignedLe32(entry + kExtent));
@@ -121,7 +123,7 @@ DumpEnd DumpIsoPathTable(DumpContext& ctx) {
     if (nameLength & 1) r.Printf("              Pad Byte: 0x%02X\n", entry[kNameOffset + nameLength]);
     r.AppendPending();
 
-    ctx.start += static_cast<uint32_t>(size);
+    ctx.Advance(size);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

@@ -48,13 +48,14 @@ void AddEightBytes(Report& r, const char* head, const uint8_t* p) {
 
 DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
   uint8_t d[iso::kSectorSize];
-  ctx.ReadAt(ctx.start, d, sizeof d);
+  ctx.ReadAt(ctx.ItemOffset(), d, sizeof d);
   const bool supplementary = ctx.type == DumpType::IsoSvd;
   Report& r = ctx.report;
 
   r.Printf(supplementary ? "CDROM Supplementary Volume Descriptor (0x%08X)\n"
                          : "CDROM Primary Volume Descriptor (0x%08X)\n",
            ctx.start);
+  ctx.CheckExtent(sizeof d);
   r.Printf("                  Type: %i  ", d[kType]);
   // The name follows the stored type, whichever dump type was chosen.
   if (const char* name = VolumeDescriptorTypeName(d[kType]))
@@ -117,7 +118,7 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
   r.Printf("       Application Use: %s\n", "...not printed here...");
   r.AppendPending();
 
-  const bool nonZero = r.AppendDebugLines(ctx.start + static_cast<uint32_t>(kReservedArea), d + kReservedArea,
+  const bool nonZero = r.AppendDebugLines(ctx.ItemOffset() + kReservedArea, d + kReservedArea,
                                              kReservedAreaSize);
   r.Add("\n");
   if (nonZero)

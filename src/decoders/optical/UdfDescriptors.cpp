@@ -123,7 +123,7 @@ void AddTimestamp(Report& r, const uint8_t* t) {
            SignedLe16(t + 2), t[4], t[5], t[6], t[7], t[8], t[9], t[10], t[11]);
 }
 
-void AddHex(Report& r, const char* label, const uint8_t* bytes, size_t length, bool collapse, uint32_t base = 0) {
+void AddHex(Report& r, const char* label, const uint8_t* bytes, size_t length, bool collapse, uint64_t base = 0) {
   r.Add(label);
   r.HexDumpBlock(base, bytes, static_cast<int32_t>(length), collapse);
 }
@@ -295,7 +295,7 @@ void FileSetBody(Report& r, const uint8_t* d) {
   r.Printf("                     Length: %i\n", SignedLe32(d + 464));
 }
 
-void FileIdentifierBody(Report& r, const uint8_t* d, uint32_t offset) {
+void FileIdentifierBody(Report& r, const uint8_t* d, uint64_t offset) {
   r.Printf("        File Version Number: %i\n", Le16(d + 16));
   r.Printf("       File Characteristics: %i\n", d[18]);
   r.Printf("        File Identifier Len: %i\n", d[19]);
@@ -307,7 +307,7 @@ void FileIdentifierBody(Report& r, const uint8_t* d, uint32_t offset) {
   r.HexDumpBlock(offset + 38, d + 38, static_cast<int32_t>(shown), false);
 }
 
-void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint32_t offset) {
+void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint64_t offset) {
   r.Add("                        ICB TAG:\n");
   r.Printf(" Prior Rec'd num of Entries: %i\n", SignedLe32(d + 16));
   r.Printf("              Strategy Type: %i\n", Le16(d + 20));
@@ -346,12 +346,15 @@ void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint32_t offset) {
   const size_t start = static_cast<size_t>(std::min<uint64_t>(adStart, kBufferSize));
   const size_t shown = Available(start, adLength);
   if (shown < adLength) r.AnnotateLine(true, kTruncated);
-  r.HexDumpBlock(offset + static_cast<uint32_t>(adStart), d + start, static_cast<int32_t>(shown), false);
+  r.HexDumpBlock(offset + adStart, d + start, static_cast<int32_t>(shown), false);
 }
 
-void DumpUdfDescriptor(Report& r, const uint8_t* d, uint32_t offset, uint32_t sectorSize) {
+void DumpUdfDescriptor(DumpContext& ctx, const uint8_t* d, uint32_t sectorSize) {
+  Report& r = ctx.report;
+  const uint64_t offset = ctx.ItemOffset();
   r.Pending().clear();
-  r.Printf("\nUDF Tag Identifier (0x%08X)\n", offset);
+  r.Printf("\nUDF Tag Identifier (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(sectorSize);
   const uint16_t id = Le16(d + tag::kIdentifier);
   r.Printf("                     Type: %i  ", id);
   if (const char* name = TagName(id))
@@ -399,12 +402,12 @@ void DumpUdfDescriptor(Report& r, const uint8_t* d, uint32_t offset, uint32_t se
 
 DumpEnd DumpUdf(DumpContext& ctx) {
   const uint32_t sectorSize = ctx.isIso ? 2048 : 512;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t d[kBufferSize];
     // Each descriptor is read at the offset its title shows.
-    ctx.ReadAt(ctx.start, d, sizeof d);
-    DumpUdfDescriptor(ctx.report, d, ctx.start, sectorSize);
-    ctx.start += sectorSize;
+    ctx.ReadAt(ctx.ItemOffset(), d, sizeof d);
+    DumpUdfDescriptor(ctx, d, sectorSize);
+    ctx.Advance(sectorSize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

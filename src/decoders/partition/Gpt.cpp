@@ -38,6 +38,7 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
 
   report.Pending().clear();
   report.Printf("GUID Partition Header (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(sector.size());
   // The characters are shown unfiltered; a zero byte adds nothing.
   report.Printf("                   sig: %02X %02X %02X %02X %02X %02X %02X %02X  '%c%c%c%c%c%c%c%c'\n", sig[0], sig[1],
                 sig[2], sig[3], sig[4], sig[5], sig[6], sig[7], sig[0], sig[1], sig[2], sig[3], sig[4], sig[5], sig[6],
@@ -74,7 +75,7 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
   report.Printf("           Entry crc32: %08X\n", Le32(h + gpt::kEntryArrayCrc));
   report.AppendPending();
 
-  const bool anyNonZero = report.AppendDebugLines(ctx.start + gpt::kReservedTail, h + gpt::kReservedTail,
+  const bool anyNonZero = report.AppendDebugLines(ctx.ItemOffset() + gpt::kReservedTail, h + gpt::kReservedTail,
                                                gpt::kHeaderSectorSize - gpt::kReservedTail);
   report.Pending() = "\n";
   if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.");
@@ -85,11 +86,12 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
 DumpEnd DumpGptEntry(DumpContext& ctx) {
   Report& report = ctx.report;
   std::array<uint8_t, gpt::kEntrySize> entry;
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(entry.data(), entry.size());
     const uint8_t* e = entry.data();
     report.Pending().clear();
     report.Printf("GUID Partition Entry (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(entry.size());
     report.Printf("             guid type: %s\n", GuidText(e + gpt::kTypeGuid).c_str());
     report.Printf("                  guid: %s\n", GuidText(e + gpt::kUniqueGuid).c_str());
     report.Printf("             First LBA: %" PRId64 "\n", SignedLe64(e + gpt::kFirstLba));
@@ -105,7 +107,7 @@ DumpEnd DumpGptEntry(DumpContext& ctx) {
     for (size_t unit = 0; unit < gpt::kNameUnits; ++unit) report.AddChar(e[gpt::kName + 2 * unit]);
     report.Add("\n");
     report.AppendPending();
-    ctx.start += gpt::kEntrySize;
+    ctx.Advance(gpt::kEntrySize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

@@ -169,11 +169,12 @@ uint32_t ChsCylinder(uint8_t sectorByte, uint8_t cylinderByte) {
 DumpEnd DumpMbr(DumpContext& ctx) {
   Report& report = ctx.report;
   uint8_t bytes[mbr::kEntrySize];
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(bytes, sizeof bytes);
     const MbrEntry e = MbrEntry::Parse(bytes);
     report.Pending().clear();
     report.Printf("Boot:  Master Boot Record (0x%08X)\n", ctx.start);
+    ctx.CheckExtent(sizeof bytes);
     report.Printf("            Boot ID: 0x%02X\n", e.bootId);
     if (!IsUsualBootId(e.bootId)) report.AnnotateLine(true, " <--- usually 0x00 or 0x80.");
     report.Printf("        Start: Head: 0x%02X\n", e.startHead);
@@ -188,7 +189,7 @@ DumpEnd DumpMbr(DumpContext& ctx) {
     report.Printf("               Size: 0x%08X (%i)\n", e.size, static_cast<int32_t>(e.size));
     report.Add("\n");
     report.AppendPending();
-    ctx.start += mbr::kEntrySize;
+    ctx.Advance(mbr::kEntrySize);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

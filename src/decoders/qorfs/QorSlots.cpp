@@ -209,14 +209,15 @@ void AddContinueSlot(Report& report, const uint8_t* slot) {
 using SlotLister = void (*)(Report&, const uint8_t*);
 
 DumpEnd WalkSlots(DumpContext& ctx, const char* title, SlotLister list) {
-  for (int i = 0; i < ctx.count; ++i) {
+  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t slot[kBytes];
     ctx.Read(slot, sizeof slot);
     ctx.report.Pending().clear();
     ctx.report.Printf(title, ctx.start);
+    ctx.CheckExtent(kBytes);
     list(ctx.report, slot);
     ctx.report.AppendPending();
-    ctx.start += kBytes;
+    ctx.Advance(kBytes);
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;

@@ -29,14 +29,14 @@ void Check(Report& report, bool fails, const char* annotation) {
 
 // The tail in the byte listing of the hex dump format: lines on 16-byte
 // steps from the tail's own file offset. Returns whether any byte is set.
-bool AddFiller(Report& report, const uint8_t* filler, uint32_t address) {
+bool AddFiller(Report& report, const uint8_t* filler, uint64_t address) {
   bool nonZero = false;
   std::string line;
   std::string chars;
   for (int i = 0; i < kFillerBytes; ++i) {
     const int column = i % 16;
     if (column == 0) {
-      line = Format("\n%08X ", address);
+      line = Format("\n%08llX ", static_cast<unsigned long long>(address));
       address += 16;
       chars.clear();
     }
@@ -63,6 +63,7 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
 
   report.Pending().clear();
   report.Printf("QORFS Super Block (0x%08X)\n", ctx.start);
+  ctx.CheckExtent(sizeof block);
 
   AddSignature(report, "                sig[0]: ", block + kSig0);
   Check(report, Le32(block + kSig0) != kSig0Value, " <-- Should be 0x514F5246.");
@@ -137,7 +138,7 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
 
   report.Add("                Filler:");
   report.AppendPending();
-  const bool fillerSet = AddFiller(report, block + kFiller, ctx.start + kFiller);
+  const bool fillerSet = AddFiller(report, block + kFiller, ctx.ItemOffset() + kFiller);
 
   report.Add("\n");
   if (fillerSet) report.AnnotateLine(true, "\nOne or more of the values above was not zero.");
