@@ -1,11 +1,14 @@
 // The main window: its commands and shortcuts, the window placement kept by
-// File > Exit, saving and loading the report as text, editing and printing.
+// File > Exit, saving and loading the report as text, giving its memory
+// back, editing and printing.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrinter>
@@ -20,6 +23,7 @@
 #include "GuiTestSupport.h"
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
+#include "app/Memory.h"
 #include "app/ReportPrinter.h"
 #include "app/TrovikView.h"
 #include "app/WindowPlacement.h"
@@ -196,6 +200,31 @@ TEST_F(ReportEditing, SaveThenOpenTextGivesTheTextBackWithoutColour) {
   EXPECT_EQ(doc->Text().ToPlainText(), QStringLiteral("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n"));
   EXPECT_TRUE(doc->Text().RedRanges(0, doc->Text().Length()).empty());
   EXPECT_EQ(doc->Path(), path);  // still the report's own file
+}
+
+TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
+  const std::string line = "\n00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     ................";
+  std::string chunk;
+  while (chunk.size() < (1 << 20)) chunk += line;
+  auto fill = [&] {
+    for (int i = 0; i < 160; ++i) doc->InsertReportBytes(doc->Text().Length(), chunk, {});
+  };
+  const uint64_t before = ResidentMemoryBytes();
+  ASSERT_GT(before, 0u);
+  fill();
+  ASSERT_GT(ResidentMemoryBytes(), before + (120 << 20));  // 160 MiB of report text
+  test::AnswerNextModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+  frame.Action(ID_FILE_NEW)->trigger();
+  EXPECT_TRUE(doc->Text().IsEmpty());
+  EXPECT_LT(ResidentMemoryBytes(), before + (40 << 20));
+  fill();
+  const QString path = dir.filePath(QStringLiteral("small.txt"));
+  QFile small(path);
+  ASSERT_TRUE(small.open(QIODevice::WriteOnly));
+  small.write("small\n");
+  small.close();
+  ASSERT_TRUE(frame.OpenTextFile(path));
+  EXPECT_LT(ResidentMemoryBytes(), before + (40 << 20));
 }
 
 TEST_F(ReportEditing, UndoBringsBackTextAndItsColour) {
