@@ -419,13 +419,12 @@ void CMainFrame::OnOpenText() {
 }
 
 bool CMainFrame::OpenTextFile(const QString& path) {
-  // Replaces the report without asking, and keeps the report's own file
-  // name: the text is loaded, not opened as the report's document.
+  // Replaces the report without asking. The text is loaded, not opened as
+  // the report's document: the report is untitled, so Save asks for a name
+  // instead of overwriting the file the report was last saved to.
   QString error;
   const bool ok = doc_->LoadText(path, &error);
   view_->SetSelection(0, 0);
-  // A report that belongs to a file now differs from it: closing asks.
-  doc_->SetModified(!doc_->Path().isEmpty());
   if (!ok)
     QMessageBox::warning(this, QApplication::applicationName(), tr("Cannot read %1:\n%2").arg(path, error));
   return ok;

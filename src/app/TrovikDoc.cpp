@@ -200,6 +200,8 @@ bool CTrovikDoc::LoadText(const QString& path, QString* error) {
   text_.Insert(text_.Length(), piece, false);
   if (!ok && error) *error = file.errorString();
   emit Changed(0, old, text_.Length());
+  SetPath(QString());
+  SetModified(false);
   return ok;
 }
 

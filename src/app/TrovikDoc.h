@@ -46,7 +46,9 @@ class CTrovikDoc : public QObject {
   void NewDocument();
   // Saves the report as UTF-8 text. On failure returns false with the cause.
   bool SaveTo(const QString& path, QString* error);
-  // Replaces the report with a text file's content; see LenientTextDecoder.
+  // Replaces the report with a text file's content (see LenientTextDecoder).
+  // The text is not the report's own file: the report becomes untitled and
+  // unmodified, so Save asks for a name.
   bool LoadText(const QString& path, QString* error);
   // Replaces the whole report (no undo).
   void SetPlainText(QStringView text);

@@ -199,7 +199,30 @@ TEST_F(ReportEditing, SaveThenOpenTextGivesTheTextBackWithoutColour) {
   ASSERT_TRUE(frame.OpenTextFile(path));  // replaces the edited report without asking
   EXPECT_EQ(doc->Text().ToPlainText(), QStringLiteral("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n"));
   EXPECT_TRUE(doc->Text().RedRanges(0, doc->Text().Length()).empty());
-  EXPECT_EQ(doc->Path(), path);  // still the report's own file
+}
+
+TEST_F(ReportEditing, AfterOpenTextSaveAsksForANameInsteadOfOverwritingTheLastSavedFile) {
+  const QString a = dir.filePath(QStringLiteral("A.txt"));
+  const QString b = dir.filePath(QStringLiteral("B.txt"));
+  ASSERT_TRUE(doc->SaveTo(a, nullptr));
+  QFile bFile(b);
+  ASSERT_TRUE(bFile.open(QIODevice::WriteOnly));
+  bFile.write("B's text\n");
+  bFile.close();
+  ASSERT_TRUE(frame.OpenTextFile(b));
+  EXPECT_EQ(doc->Title(), QStringLiteral("Untitled"));
+  EXPECT_TRUE(frame.windowTitle().startsWith(QStringLiteral("Untitled")));
+  EXPECT_FALSE(doc->IsModified());
+  QString asked;
+  test::AnswerNextModal([&](QWidget* modal) {
+    asked = modal->metaObject()->className();
+    modal->close();
+  });
+  frame.Action(ID_FILE_SAVE)->trigger();
+  EXPECT_EQ(asked, QStringLiteral("QFileDialog"));
+  QFile saved(a);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), QByteArray("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n"));
 }
 
 TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
