@@ -529,10 +529,7 @@ void CMainFrame::OnAppAbout() {
   about.exec();
 }
 
-void CMainFrame::OnAppExit() {
-  settings::SetWindowPlacement(WindowPlacement::Of(*this).Encode());
-  close();
-}
+void CMainFrame::OnAppExit() { close(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   if (runner_->IsRunning()) {
@@ -548,7 +545,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   if (find_) find_->close();
-  // The report's memory goes back at once.
+  // Every close keeps the placement (File > Exit, the close box, the end
+  // of the session), and the report's memory goes back at once.
+  settings::SetWindowPlacement(WindowPlacement::Of(*this).Encode());
   doc_->NewDocument();
   event->accept();
 }

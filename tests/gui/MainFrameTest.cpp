@@ -1,5 +1,5 @@
 // The main window: its commands and shortcuts, the window placement kept by
-// File > Exit, saving and loading the report as text, giving its memory
+// every close, saving and loading the report as text, giving its memory
 // back, editing and printing.
 #include <gtest/gtest.h>
 
@@ -152,12 +152,23 @@ TEST(WindowPlacement, ExitKeepsTheMaximizedWindowForTheNextStart) {
   EXPECT_TRUE(next.isMaximized());
 }
 
-TEST(WindowPlacement, ClosingWithoutExitDoesNotSaveIt) {
-  auto* frame = new CMainFrame;
-  frame->setAttribute(Qt::WA_DeleteOnClose);
-  frame->show();
-  frame->close();
+TEST(WindowPlacement, TheCloseBoxKeepsItTooButACancelledCloseDoesNot) {
+  CMainFrame frame;
+  frame.setGeometry(120, 90, 700, 520);
+  frame.show();
+  ASSERT_TRUE(test::WaitFor([&] { return frame.isVisible(); }));
+  // A modified report: closing asks, and Cancel keeps the window open.
+  frame.Document()->Replace(0, 0, u"x");
+  test::AnswerNextModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Cancel)->click(); });
+  EXPECT_FALSE(frame.close());
   EXPECT_TRUE(settings::WindowPlacement().isEmpty());
+  frame.Document()->SetModified(false);
+  // The close box sends the window the same close event as a logout does.
+  EXPECT_TRUE(frame.close());
+  const auto saved = WindowPlacement::Decode(settings::WindowPlacement());
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->showCommand, 1u);
+  EXPECT_EQ(saved->normal.size(), QSize(700, 520));
 }
 
 TEST(Settings, ValuesRoundTripUnderTheirKeys) {
