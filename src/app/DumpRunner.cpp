@@ -3,12 +3,19 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QProgressDialog>
+#include <QSaveFile>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "app/TextCodec.h"
 #include "app/TrovikView.h"
+#include "engine/CodePage.h"
 
 namespace trovik {
 
@@ -20,38 +27,93 @@ constexpr qsizetype kBatchChars = 512 * 1024;
 constexpr qsizetype kMaxQueuedChars = 8 * 1024 * 1024;
 // Longest time the UI thread inserts text before it answers input again.
 constexpr qint64 kSliceMilliseconds = 15;
+// Report text a run into a file collects before it writes.
+constexpr size_t kFileChunk = 1 << 20;
+
+// A sink that hands on what it holds before the run asks the user something.
+class FlushingSink : public ReportSink {
+ public:
+  virtual void Flush() = 0;
+};
 
 // The worker's sink: converts the report's text and collects it in batches.
-class BatchingSink : public ReportSink {
+class BatchingSink : public FlushingSink {
  public:
   explicit BatchingSink(DumpRunner& runner) : runner_(runner) {}
 
   void Write(std::string_view text, bool red) override {
-    const qsizetype before = batch_.text.size();
-    decoder_.Append(text, batch_.text);
-    if (red) AddRange(batch_.red, {before, batch_.text.size()});
-    if (batch_.text.size() >= kBatchChars) Flush();
+    const auto before = static_cast<qsizetype>(batch_.text.size());
+    lineBreaks_.Append(text, batch_.text);
+    if (red) AddRange(batch_.red, {before, static_cast<qsizetype>(batch_.text.size())});
+    if (static_cast<qsizetype>(batch_.text.size()) >= kBatchChars) Flush();
   }
 
   void EraseBeforeInsertion() override {
-    if (batch_.text.isEmpty()) {
+    if (batch_.text.empty()) {
       ++batch_.erase;
       return;
     }
-    batch_.text.chop(1);
-    RemoveRange(batch_.red, {batch_.text.size(), batch_.text.size() + 1});
+    batch_.text.pop_back();
+    const auto size = static_cast<qsizetype>(batch_.text.size());
+    RemoveRange(batch_.red, {size, size + 1});
   }
 
-  void Flush() {
-    if (batch_.text.isEmpty() && batch_.erase == 0) return;
+  void Flush() override {
+    if (batch_.text.empty() && batch_.erase == 0) return;
     runner_.Push(std::move(batch_));
     batch_ = ReportBatch{};
   }
 
  private:
   DumpRunner& runner_;
-  ReportTextDecoder decoder_;
+  ReportLineBreaks lineBreaks_;
   ReportBatch batch_;
+};
+
+// The worker's sink of a run into a file: the text the view would hold,
+// as UTF-8, written as it comes. A failed write stops the run.
+class FileSink : public FlushingSink {
+ public:
+  FileSink(QSaveFile& file, GuiRunHost& host, std::atomic<bool>& failed, std::atomic<qint64>& lines, QString& error)
+      : file_(file), host_(host), failed_(failed), lines_(lines), error_(error) {}
+
+  void Write(std::string_view text, bool) override {
+    lineBreaks_.Append(text, clean_);
+    if (clean_.size() >= kFileChunk) Flush();
+  }
+
+  // A report of its own has no earlier text to take a character from.
+  void EraseBeforeInsertion() override {
+    if (!clean_.empty()) clean_.pop_back();
+  }
+
+  void Flush() override {
+    if (clean_.empty()) return;
+    lines_ += std::count(clean_.begin(), clean_.end(), '\n');
+    utf8_.clear();
+    AppendCp1252TextAsUtf8(utf8_, clean_);
+    clean_.clear();
+    if (failed_) return;
+    const auto size = static_cast<qint64>(utf8_.size());
+    errno = 0;
+    if (file_.write(utf8_.data(), size) != size) {
+      // The system's cause says more than the device's ("Unknown error").
+      const int cause = errno;
+      error_ = cause ? QString::fromLocal8Bit(std::strerror(cause)) : file_.errorString();
+      failed_ = true;
+      host_.RequestAbort();
+    }
+  }
+
+ private:
+  QSaveFile& file_;
+  GuiRunHost& host_;
+  std::atomic<bool>& failed_;
+  std::atomic<qint64>& lines_;
+  QString& error_;
+  ReportLineBreaks lineBreaks_;
+  std::string clean_;
+  std::string utf8_;
 };
 
 }  // namespace
@@ -70,7 +132,7 @@ DumpRunner::~DumpRunner() {
 void DumpRunner::Push(ReportBatch batch) {
   std::unique_lock lock(mutex_);
   roomInQueue_.wait(lock, [&] { return queuedChars_ < kMaxQueuedChars || host_.AbortRequested(); });
-  queuedChars_ += batch.text.size();
+  queuedChars_ += static_cast<qsizetype>(batch.text.size());
   queue_.push_back(std::move(batch));
   if (!drainPosted_) {
     drainPosted_ = true;
@@ -84,10 +146,29 @@ void DumpRunner::Start(std::unique_ptr<FileAccess> file, const DumpRequest& requ
            std::move(file));
 }
 
+bool DumpRunner::StartToFile(std::unique_ptr<FileAccess> file, const DumpRequest& request, const QString& outputPath,
+                             QString* error) {
+  if (thread_) return false;
+  auto output = std::make_unique<QSaveFile>(outputPath);
+  // Unbuffered: the sink writes large pieces, and a failed write (a full
+  // disk) must be seen at once, with its cause.
+  if (!output->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (error) *error = output->errorString();
+    return false;
+  }
+  output_ = std::move(output);
+  outputPath_ = outputPath;
+  Start(std::move(file), request);
+  return true;
+}
+
 void DumpRunner::StartJob(Job job, std::unique_ptr<FileAccess> file) {
   if (thread_) return;
   file_ = std::move(file);
   status_ = RunStatus::Done;
+  outputError_.clear();
+  outputFailed_ = false;
+  linesWritten_ = 0;
   host_.ResetAbort();
   escapeDown_ = false;
   wroteAny_ = false;
@@ -101,7 +182,11 @@ void DumpRunner::StartJob(Job job, std::unique_ptr<FileAccess> file) {
   clock_.start();
   qApp->installEventFilter(this);
 
-  auto sink = std::make_shared<BatchingSink>(*this);
+  std::shared_ptr<FlushingSink> sink;
+  if (output_)
+    sink = std::make_shared<FileSink>(*output_, host_, outputFailed_, linesWritten_, outputError_);
+  else
+    sink = std::make_shared<BatchingSink>(*this);
   host_.SetBeforeQuestion([sink] { sink->Flush(); });
   thread_ = QThread::create([this, sink, job = std::move(job)] {
     status_ = job(*sink, host_);
@@ -112,6 +197,12 @@ void DumpRunner::StartJob(Job job, std::unique_ptr<FileAccess> file) {
   progressTimer_->setSingleShot(true);
   connect(progressTimer_, &QTimer::timeout, this, &DumpRunner::ShowProgress);
   progressTimer_->start(progressDelay_);
+  if (output_) {
+    // No batches come back to count: the label follows the worker's count.
+    progressTicker_ = new QTimer(this);
+    connect(progressTicker_, &QTimer::timeout, this, &DumpRunner::UpdateProgress);
+    progressTicker_->start(250);
+  }
   emit Started();
   thread_->start();
 }
@@ -138,7 +229,36 @@ void DumpRunner::ShowProgress() {
   progress_->setAutoClose(false);
   progress_->setAutoReset(false);
   connect(progress_, &QProgressDialog::canceled, this, &DumpRunner::RequestAbort);
+  UpdateProgress();
+  CentreProgress();
   progress_->show();
+  // Once shown, the window frame is known; the event filter keeps it
+  // centred whenever the growing label resizes it.
+  CentreProgress();
+}
+
+void DumpRunner::UpdateProgress() {
+  if (!progress_) return;
+  const qint64 lines =
+      output_ ? linesWritten_.load() : view_->Document()->Text().LineCount() - linesAtStart_;
+  progress_->setLabelText(tr("Writing the report... %L1 lines").arg(lines));
+}
+
+void DumpRunner::CentreProgress() {
+  // Window managers place a new window where they like (often at the top
+  // left, over the menu bar): put it over the middle of the main window,
+  // with its title bar on the screen.
+  QWidget* over = dialogParent_ ? dialogParent_->window() : nullptr;
+  if (!progress_ || !over) return;
+  const QRect frame = progress_->frameGeometry();
+  const QSize size = frame.size().expandedTo(progress_->sizeHint());
+  QPoint topLeft = over->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+  if (const QScreen* screen = over->screen()) {
+    const QRect area = screen->availableGeometry();
+    topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+  }
+  if (frame.topLeft() != topLeft) progress_->move(topLeft);
 }
 
 void DumpRunner::Apply(ReportBatch& batch) {
@@ -149,9 +269,9 @@ void DumpRunner::Apply(ReportBatch& batch) {
     doc->RemoveReport(savedStart_, savedEnd_ - savedStart_);
   }
   for (int i = 0; i < batch.erase && insertPos_ > 0; ++i) doc->RemoveReport(--insertPos_, 1);
-  if (batch.text.isEmpty()) return;
-  doc->InsertReportRich(insertPos_, batch.text, batch.red);
-  insertPos_ += batch.text.size();
+  if (batch.text.empty()) return;
+  doc->InsertReportBytes(insertPos_, batch.text, batch.red);
+  insertPos_ += static_cast<qsizetype>(batch.text.size());
 }
 
 void DumpRunner::Drain() {
@@ -174,16 +294,14 @@ void DumpRunner::Drain() {
       }
       batch = std::move(queue_.front());
       queue_.pop_front();
-      queuedChars_ -= batch.text.size();
+      queuedChars_ -= static_cast<qsizetype>(batch.text.size());
     }
     roomInQueue_.notify_all();
     Apply(batch);
     if (slice.elapsed() >= kSliceMilliseconds) break;
   }
   if (follow) view_->ScrollToPosition(view_->Caret());
-  if (progress_)
-    progress_->setLabelText(
-        tr("Writing the report... %L1 lines").arg(view_->Document()->Text().LineCount() - linesAtStart_));
+  UpdateProgress();
   if (more)
     QMetaObject::invokeMethod(this, &DumpRunner::Drain, Qt::QueuedConnection);
   else if (workerDone_)
@@ -208,13 +326,24 @@ void DumpRunner::FinishRun() {
   file_.reset();
   host_.SetBeforeQuestion({});
   qApp->removeEventFilter(this);
-  if (progressTimer_) {
-    progressTimer_->deleteLater();
-    progressTimer_ = nullptr;
+  for (QTimer** timer : {&progressTimer_, &progressTicker_}) {
+    if (*timer) (*timer)->deleteLater();
+    *timer = nullptr;
   }
   if (progress_) progress_->deleteLater();
   view_->SetReadOnly(false);
   view_->SetSelection(savedStart_, savedEnd_);
+  if (output_) {
+    // A report that could not be written whole leaves the file as it was.
+    if (outputFailed_ || !output_->commit()) {
+      if (outputError_.isEmpty()) outputError_ = output_->errorString();
+      output_->cancelWriting();
+      QMessageBox::warning(dialogParent_, QApplication::applicationName(),
+                           tr("Cannot save %1:\n%2").arg(outputPath_, outputError_));
+      if (status_ != RunStatus::FileFailed) status_ = RunStatus::FileFailed;
+    }
+    output_.reset();
+  }
   emit Finished(status_);
 }
 
@@ -222,6 +351,7 @@ bool DumpRunner::eventFilter(QObject* watched, QEvent* event) {
   // Escape stops the run when it is pressed in the main window or the
   // progress window after the run began; a key held since before the run
   // (its repeats) and Escape in another dialog of the run do not count.
+  if (watched == progress_ && event->type() == QEvent::Resize) CentreProgress();
   if (thread_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape) {

@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -26,6 +28,7 @@
 #include "app/DumpRunner.h"
 #include "app/FindReplaceDlg.h"
 #include "app/LockKeys.h"
+#include "app/Memory.h"
 #include "editors/qt/DialogSupport.h"
 #include "app/ReportPrinter.h"
 #include "app/TrovikDoc.h"
@@ -33,6 +36,7 @@
 #include "app/WindowPlacement.h"
 #include "engine/DumpRequest.h"
 #include "engine/FileAccess.h"
+#include "engine/ReportSize.h"
 #include "request/LimitsDlg.h"
 
 namespace trovik {
@@ -300,7 +304,42 @@ void CMainFrame::DumpFile(const QString& path) {
   StartRun(std::move(file), dialog.Request());
 }
 
+uint64_t CMainFrame::LargeReportLimit() const {
+  if (largeReportLimit_) return *largeReportLimit_;
+  constexpr uint64_t kOneGigabyte = 1000 * 1000 * 1000;
+  const uint64_t available = AvailableMemoryBytes();
+  return available > 0 ? std::min(kOneGigabyte, available / 4) : kOneGigabyte;
+}
+
 void CMainFrame::StartRun(std::unique_ptr<FileAccess> file, const DumpRequest& request) {
+  uint64_t chars = 0;
+  try {
+    chars = EstimateReportChars(request, file->Size());
+  } catch (const FileError&) {
+    // The run reports the failure itself.
+  }
+  if (chars > LargeReportLimit()) {
+    QMessageBox question(QMessageBox::Warning, QApplication::applicationName(),
+                         tr("This report will be about %1. Held in the window it would take that much memory.\n\n"
+                            "Dump it into the window anyway, or write it straight to a file?")
+                             .arg(QLocale().formattedDataSize(static_cast<qint64>(chars), 1, QLocale::DataSizeSIFormat)),
+                         QMessageBox::NoButton, this);
+    QPushButton* window = question.addButton(tr("Dump into the Window"), QMessageBox::AcceptRole);
+    QPushButton* toFile = question.addButton(tr("Write to a File..."), QMessageBox::AcceptRole);
+    question.addButton(QMessageBox::Cancel);
+    question.setDefaultButton(toFile);
+    question.exec();
+    if (question.clickedButton() == toFile) {
+      const QString path =
+          QFileDialog::getSaveFileName(this, tr("Write the Report to"), tr("Untitled"), tr("All files (*)"));
+      if (path.isEmpty()) return;
+      QString error;
+      if (!runner_->StartToFile(std::move(file), request, path, &error))
+        QMessageBox::warning(this, QApplication::applicationName(), tr("Cannot save %1:\n%2").arg(path, error));
+      return;
+    }
+    if (question.clickedButton() != window) return;
+  }
   runner_->Start(std::move(file), request);
 }
 
@@ -380,13 +419,12 @@ void CMainFrame::OnOpenText() {
 }
 
 bool CMainFrame::OpenTextFile(const QString& path) {
-  // Replaces the report without asking, and keeps the report's own file
-  // name: the text is loaded, not opened as the report's document.
+  // Replaces the report without asking. The text is loaded, not opened as
+  // the report's document: the report is untitled, so Save asks for a name
+  // instead of overwriting the file the report was last saved to.
   QString error;
   const bool ok = doc_->LoadText(path, &error);
   view_->SetSelection(0, 0);
-  // A report that belongs to a file now differs from it: closing asks.
-  doc_->SetModified(!doc_->Path().isEmpty());
   if (!ok)
     QMessageBox::warning(this, QApplication::applicationName(), tr("Cannot read %1:\n%2").arg(path, error));
   return ok;
@@ -491,10 +529,7 @@ void CMainFrame::OnAppAbout() {
   about.exec();
 }
 
-void CMainFrame::OnAppExit() {
-  settings::SetWindowPlacement(WindowPlacement::Of(*this).Encode());
-  close();
-}
+void CMainFrame::OnAppExit() { close(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   if (runner_->IsRunning()) {
@@ -510,6 +545,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   if (find_) find_->close();
+  // Every close keeps the placement (File > Exit, the close box, the end
+  // of the session), and the report's memory goes back at once.
+  settings::SetWindowPlacement(WindowPlacement::Of(*this).Encode());
+  doc_->NewDocument();
   event->accept();
 }
 

@@ -4,8 +4,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/ReportText.h"
 #include "engine/DumpRun.h"
@@ -66,8 +68,15 @@ class CMainFrame : public QMainWindow {
   // A dump run on a file chosen elsewhere (command line, drop, Open With):
   // opens it, asks for the request and starts the run.
   void DumpFile(const QString& path);
-  // Starts the run of a request that was already collected.
+  // Starts the run of a request that was already collected. A report that
+  // would be large (see LargeReportLimit) is not simply dumped into the
+  // window: the user chooses the window, a file, or neither.
   void StartRun(std::unique_ptr<class FileAccess> file, const struct DumpRequest& request);
+  // Report size, in characters (one byte each in the view), above which
+  // StartRun asks: 1 GB or a quarter of the memory available, whichever is
+  // less. Tests set their own.
+  uint64_t LargeReportLimit() const;
+  void SetLargeReportLimit(std::optional<uint64_t> limit) { largeReportLimit_ = limit; }
 
   void OnFileNew();
   void OnOpenText();
@@ -122,6 +131,7 @@ class CMainFrame : public QMainWindow {
   QString lastFind_;
   ReportText::FindOptions lastOptions_;
   bool closeAfterRun_ = false;
+  std::optional<uint64_t> largeReportLimit_;
   int lockTimer_ = 0;
 };
 

@@ -1,6 +1,9 @@
 #include "app/ReportText.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "engine/CodePage.h"
 
 namespace trovik {
 
@@ -13,6 +16,70 @@ constexpr qsizetype kMaxBlock = 32 * 1024;
 constexpr qsizetype kFindWindow = 256 * 1024;
 
 qsizetype CountNewlines(QStringView text) { return text.count(QLatin1Char('\n')); }
+qsizetype CountNewlines(std::string_view text) { return std::count(text.begin(), text.end(), '\n'); }
+
+// Code page 1252 text as Unicode. Nearly all report text is ASCII, which
+// Latin-1 conversion copies fast; only 0x80..0x9F differ from Latin-1.
+void AppendDecoded(QString& out, std::string_view text) {
+  const bool latin1 = std::none_of(text.begin(), text.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x80 && b < 0xA0;
+  });
+  if (latin1) {
+    out.append(QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())));
+    return;
+  }
+  const qsizetype base = out.size();
+  out.resize(base + static_cast<qsizetype>(text.size()));
+  QChar* dst = out.data() + base;
+  for (char c : text) *dst++ = QChar(Cp1252ToUnicode(static_cast<uint8_t>(c)));
+}
+
+QString Decoded(std::string_view text) {
+  QString out;
+  AppendDecoded(out, text);
+  return out;
+}
+
+std::string_view View(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// The text in code page 1252, or false when it holds a character the code
+// page lacks.
+bool Encode(QStringView text, QByteArray& out) {
+  out.resize(text.size());
+  char* dst = out.data();
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+      *dst++ = static_cast<char>(u);
+    } else if (Cp1252Holds(u)) {
+      *dst++ = static_cast<char>(UnicodeToCp1252(u));
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Widest line strictly inside text (between its first and last line
+// break), in columns with tabs counted as eight.
+template <typename Char>
+qsizetype WidestInnerLine(const Char* data, qsizetype n) {
+  qsizetype widest = 0, columns = 0;
+  bool inside = false;
+  for (qsizetype i = 0; i < n; ++i) {
+    if (data[i] == Char('\n')) {
+      if (inside) widest = std::max(widest, columns);
+      inside = true;
+      columns = 0;
+    } else {
+      columns += data[i] == Char('\t') ? 8 : 1;
+    }
+  }
+  return widest;
+}
 
 bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
@@ -85,14 +152,24 @@ void RemoveRange(std::vector<TextRange>& ranges, TextRange r) {
 ReportText::ReportText() { Clear(); }
 
 void ReportText::Clear() {
-  blocks_.clear();
+  // Swapped out rather than cleared, so the index gives its memory back too.
+  std::vector<Block>().swap(blocks_);
   blocks_.emplace_back();
   length_ = 0;
   newlines_ = 0;
   maxColumns_ = 0;
-  starts_.clear();
-  linesBefore_.clear();
+  std::vector<qsizetype>().swap(starts_);
+  std::vector<qsizetype>().swap(linesBefore_);
   validBlocks_ = 0;
+}
+
+size_t ReportText::StorageBytes() const {
+  size_t bytes = blocks_.capacity() * sizeof(Block) + (starts_.capacity() + linesBefore_.capacity()) * sizeof(qsizetype);
+  for (const Block& block : blocks_) {
+    bytes += static_cast<size_t>(block.narrow.capacity()) + 2 * static_cast<size_t>(block.wide.capacity());
+    bytes += block.red.capacity() * sizeof(TextRange) + block.lineBreaks.capacity() * sizeof(int);
+  }
+  return bytes;
 }
 
 void ReportText::Invalidate(size_t fromBlock) {
@@ -112,7 +189,7 @@ void ReportText::EnsureIndex() const {
     b = 1;
   }
   for (; b < n; ++b) {
-    starts_[b] = starts_[b - 1] + blocks_[b - 1].text.size();
+    starts_[b] = starts_[b - 1] + blocks_[b - 1].Size();
     linesBefore_[b] = linesBefore_[b - 1] + blocks_[b - 1].newlines;
   }
   validBlocks_ = n;
@@ -133,9 +210,16 @@ const std::vector<int>& ReportText::LineBreaks(const Block& block) const {
   if (!block.lineBreaksValid) {
     block.lineBreaks.clear();
     block.lineBreaks.reserve(static_cast<size_t>(block.newlines));
-    const QChar* data = block.text.constData();
-    for (qsizetype i = 0, n = block.text.size(); i < n; ++i)
-      if (data[i] == QLatin1Char('\n')) block.lineBreaks.push_back(static_cast<int>(i));
+    if (block.isWide) {
+      const QChar* data = block.wide.constData();
+      for (qsizetype i = 0, n = block.wide.size(); i < n; ++i)
+        if (data[i] == QLatin1Char('\n')) block.lineBreaks.push_back(static_cast<int>(i));
+    } else {
+      const char* data = block.narrow.constData();
+      const char* const end = data + block.narrow.size();
+      for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
+        block.lineBreaks.push_back(static_cast<int>(p - data));
+    }
     block.lineBreaksValid = true;
   }
   return block.lineBreaks;
@@ -171,7 +255,9 @@ QChar ReportText::At(qsizetype pos) const {
   if (pos < 0 || pos >= length_) return QChar();
   EnsureIndex();
   const size_t b = BlockAt(pos);
-  return blocks_[b].text.at(pos - starts_[b]);
+  const Block& block = blocks_[b];
+  const qsizetype i = pos - starts_[b];
+  return block.isWide ? block.wide.at(i) : QChar(Cp1252ToUnicode(static_cast<uint8_t>(block.narrow.at(i))));
 }
 
 QString ReportText::Text(qsizetype pos, qsizetype len) const {
@@ -179,11 +265,24 @@ QString ReportText::Text(qsizetype pos, qsizetype len) const {
   len = std::clamp<qsizetype>(len, 0, length_ - pos);
   QString out;
   out.reserve(len);
-  ForEachPiece(pos, len, [&](QStringView piece) { out.append(piece); });
+  ForEachPiece(pos, len, [&](auto piece) {
+    if constexpr (std::is_same_v<decltype(piece), QStringView>)
+      out.append(piece);
+    else
+      AppendDecoded(out, piece);
+  });
   return out;
 }
 
-size_t ReportText::SplitIntoBlocks(size_t index, const QString& text, const std::vector<TextRange>& red) {
+void ReportText::Widen(Block& block) {
+  if (block.isWide) return;
+  block.wide = Decoded(View(block.narrow));
+  block.narrow = QByteArray();
+  block.isWide = true;
+}
+
+template <typename Chars>
+size_t ReportText::SplitIntoBlocks(size_t index, const Chars& text, const std::vector<TextRange>& red) {
   const qsizetype total = text.size();
   const qsizetype pieces = std::max<qsizetype>(1, (total + kMaxBlock - 1) / kMaxBlock);
   const qsizetype pieceSize = (total + pieces - 1) / pieces;
@@ -192,8 +291,19 @@ size_t ReportText::SplitIntoBlocks(size_t index, const QString& text, const std:
   for (qsizetype s = 0; s < total; s += pieceSize) {
     const qsizetype n = std::min(pieceSize, total - s);
     Block block;
-    block.text = QString(text.constData() + s, n);
-    block.newlines = CountNewlines(block.text);
+    if constexpr (std::is_same_v<Chars, QString>) {
+      // A piece that the code page can hold goes back to 8 bits.
+      const QStringView part = QStringView(text).mid(s, n);
+      if (!Encode(part, block.narrow)) {
+        block.narrow = QByteArray();
+        block.wide = part.toString();
+        block.isWide = true;
+      }
+      block.newlines = CountNewlines(part);
+    } else {
+      block.narrow = QByteArray(text.constData() + s, n);
+      block.newlines = CountNewlines(View(block.narrow));
+    }
     for (const TextRange& r : red) {
       const qsizetype a = std::max(r.start, s), e = std::min(r.end, s + n);
       if (a < e) block.red.push_back({a - s, e - s});
@@ -209,32 +319,70 @@ size_t ReportText::SplitIntoBlocks(size_t index, const QString& text, const std:
 }
 
 void ReportText::Insert(qsizetype pos, QStringView text, bool red) {
+  InsertRich(pos, text, red ? std::vector<TextRange>{{0, text.size()}} : std::vector<TextRange>{});
+}
+
+void ReportText::InsertRich(qsizetype pos, QStringView text, const std::vector<TextRange>& red) {
   if (text.isEmpty()) return;
+  QByteArray narrow;
+  Piece piece;
+  if (Encode(text, narrow)) {
+    piece.narrow = View(narrow);
+  } else {
+    piece.wide = text;
+    piece.isWide = true;
+  }
+  InsertPiece(pos, piece, red);
+}
+
+void ReportText::InsertBytes(qsizetype pos, std::string_view text, const std::vector<TextRange>& red) {
+  if (text.empty()) return;
+  Piece piece;
+  piece.narrow = text;
+  InsertPiece(pos, piece, red);
+}
+
+void ReportText::InsertPiece(qsizetype pos, const Piece& text, const std::vector<TextRange>& red) {
   pos = std::clamp<qsizetype>(pos, 0, length_);
   EnsureIndex();
   const size_t b = BlockForInsert(pos);
   Block& block = blocks_[b];
   const qsizetype o = pos - starts_[b];
-  const qsizetype n = text.size();
+  const qsizetype n = text.Size();
+  const bool wide = block.isWide || text.isWide;
+  auto wideText = [&] { return text.isWide ? text.wide.toString() : Decoded(text.narrow); };
+  // The block's red ranges make room for the text, which brings its own.
+  std::vector<TextRange> ranges = block.red;
+  ShiftForInsert(ranges, o, n);
+  for (const TextRange& r : red)
+    AddRange(ranges, {o + std::clamp<qsizetype>(r.start, 0, n), o + std::clamp<qsizetype>(r.end, 0, n)});
   qsizetype nl = 0;
-  if (block.text.size() + n <= kMaxBlock) {
-    nl = CountNewlines(text);
-    block.text.insert(o, text);
+  if (block.Size() + n <= kMaxBlock) {
+    nl = text.isWide ? CountNewlines(text.wide) : CountNewlines(text.narrow);
+    if (!wide) {
+      block.narrow.insert(o, QByteArrayView(text.narrow.data(), n));
+    } else {
+      Widen(block);
+      block.wide.insert(o, wideText());
+    }
     block.newlines += nl;
-    ShiftForInsert(block.red, o, n);
-    if (red) AddRange(block.red, {o, o + n});
+    block.red = std::move(ranges);
     block.lineBreaksValid = false;
   } else {
-    QString combined;
-    combined.reserve(block.text.size() + n);
-    combined.append(QStringView(block.text).left(o));
-    combined.append(text);
-    combined.append(QStringView(block.text).mid(o));
-    std::vector<TextRange> ranges = block.red;
-    ShiftForInsert(ranges, o, n);
-    if (red) AddRange(ranges, {o, o + n});
     const qsizetype before = block.newlines;
-    const size_t made = SplitIntoBlocks(b, combined, ranges);
+    size_t made;
+    if (!wide) {
+      QByteArray combined;
+      combined.reserve(block.narrow.size() + n);
+      combined.append(block.narrow.constData(), o);
+      combined.append(text.narrow.data(), n);
+      combined.append(block.narrow.constData() + o, block.narrow.size() - o);
+      made = SplitIntoBlocks(b, combined, ranges);
+    } else {
+      QString combined = block.isWide ? block.wide : Decoded(View(block.narrow));
+      combined.insert(o, wideText());
+      made = SplitIntoBlocks(b, combined, ranges);
+    }
     for (size_t i = b; i < b + made; ++i) nl += blocks_[i].newlines;
     nl -= before;
   }
@@ -244,28 +392,54 @@ void ReportText::Insert(qsizetype pos, QStringView text, bool red) {
   NoteColumns(pos, text);
 }
 
-void ReportText::InsertRich(qsizetype pos, QStringView text, const std::vector<TextRange>& red) {
+ReportText ReportText::Slice(qsizetype pos, qsizetype len) const {
   pos = std::clamp<qsizetype>(pos, 0, length_);
-  Insert(pos, text, false);
-  for (const TextRange& r : red) SetRed(pos + r.start, r.end - r.start, true);
+  len = std::clamp<qsizetype>(len, 0, length_ - pos);
+  ReportText out;
+  std::vector<TextRange> red = RedRanges(pos, len);
+  for (TextRange& r : red) r = {r.start - pos, r.end - pos};
+  qsizetype at = 0;
+  ForEachPiece(pos, len, [&](auto piece) {
+    const auto n = static_cast<qsizetype>(piece.size());
+    std::vector<TextRange> own;
+    for (const TextRange& r : red)
+      if (r.end > at && r.start < at + n) own.push_back({std::max(r.start, at) - at, std::min(r.end, at + n) - at});
+    if constexpr (std::is_same_v<decltype(piece), QStringView>)
+      out.InsertRich(at, piece, own);
+    else
+      out.InsertBytes(at, piece, own);
+    at += n;
+  });
+  return out;
 }
 
-void ReportText::NoteColumns(qsizetype pos, QStringView text) {
+void ReportText::InsertText(qsizetype pos, const ReportText& text) {
+  pos = std::clamp<qsizetype>(pos, 0, length_);
+  const std::vector<TextRange> red = text.RedRanges(0, text.Length());
+  qsizetype at = 0;
+  text.ForEachPiece(0, text.Length(), [&](auto piece) {
+    const auto n = static_cast<qsizetype>(piece.size());
+    std::vector<TextRange> own;
+    for (const TextRange& r : red)
+      if (r.end > at && r.start < at + n) own.push_back({std::max(r.start, at) - at, std::min(r.end, at + n) - at});
+    if constexpr (std::is_same_v<decltype(piece), QStringView>)
+      InsertRich(pos + at, piece, own);
+    else
+      InsertBytes(pos + at, piece, own);
+    at += n;
+  });
+}
+
+void ReportText::NoteColumns(qsizetype pos, const Piece& text) {
   // Widest inner line of the new text (tabs counted wide), then the two
   // lines at its ends, which join text that was there before.
-  const bool tabs = text.contains(QLatin1Char('\t'));
-  auto columns = [&](QStringView line) { return tabs ? line.size() + 7 * line.count(QLatin1Char('\t')) : line.size(); };
-  qsizetype widest = 0;
-  const qsizetype firstBreak = text.indexOf(QLatin1Char('\n'));
-  for (qsizetype at = firstBreak; at >= 0;) {
-    const qsizetype next = text.indexOf(QLatin1Char('\n'), at + 1);
-    if (next < 0) break;
-    widest = std::max(widest, columns(text.mid(at + 1, next - at - 1)));
-    at = next;
-  }
+  const qsizetype widest = text.isWide ? WidestInnerLine(text.wide.utf16(), text.wide.size())
+                                       : WidestInnerLine(text.narrow.data(), text.Size());
   maxColumns_ = std::max(maxColumns_, widest);
   maxColumns_ = std::max(maxColumns_, LineLength(LineOfPosition(pos)));
-  if (firstBreak >= 0) maxColumns_ = std::max(maxColumns_, LineLength(LineOfPosition(pos + text.size())));
+  const bool hasBreak = text.isWide ? text.wide.contains(QLatin1Char('\n'))
+                                    : text.narrow.find('\n') != std::string_view::npos;
+  if (hasBreak) maxColumns_ = std::max(maxColumns_, LineLength(LineOfPosition(pos + text.Size())));
 }
 
 void ReportText::Remove(qsizetype pos, qsizetype len) {
@@ -279,17 +453,23 @@ void ReportText::Remove(qsizetype pos, qsizetype len) {
   qsizetype left = len;
   while (left > 0 && b < blocks_.size()) {
     Block& block = blocks_[b];
-    const qsizetype n = std::min(left, block.text.size() - o);
+    const qsizetype n = std::min(left, block.Size() - o);
     if (n > 0) {
-      const qsizetype nl = CountNewlines(QStringView(block.text).mid(o, n));
-      block.text.remove(o, n);
+      qsizetype nl;
+      if (block.isWide) {
+        nl = CountNewlines(QStringView(block.wide).mid(o, n));
+        block.wide.remove(o, n);
+      } else {
+        nl = CountNewlines(View(block.narrow).substr(static_cast<size_t>(o), static_cast<size_t>(n)));
+        block.narrow.remove(o, n);
+      }
       block.newlines -= nl;
       newlines_ -= nl;
       ShiftForRemove(block.red, o, n);
       block.lineBreaksValid = false;
       left -= n;
     }
-    if (block.text.isEmpty() && blocks_.size() > 1) {
+    if (block.Size() == 0 && blocks_.size() > 1) {
       blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
     } else {
       ++b;
@@ -299,12 +479,17 @@ void ReportText::Remove(qsizetype pos, qsizetype len) {
   length_ -= len;
   // Keep repeated edits from leaving many tiny blocks behind.
   if (first < blocks_.size() && first + 1 < blocks_.size() &&
-      blocks_[first].text.size() + blocks_[first + 1].text.size() <= kMaxBlock / 2) {
+      blocks_[first].Size() + blocks_[first + 1].Size() <= kMaxBlock / 2) {
     Block& a = blocks_[first];
     Block& c = blocks_[first + 1];
-    const qsizetype shift = a.text.size();
+    const qsizetype shift = a.Size();
     for (const TextRange& r : c.red) AddRange(a.red, {r.start + shift, r.end + shift});
-    a.text.append(c.text);
+    if (!a.isWide && !c.isWide) {
+      a.narrow.append(c.narrow);
+    } else {
+      Widen(a);
+      a.wide.append(c.isWide ? c.wide : Decoded(View(c.narrow)));
+    }
     a.newlines += c.newlines;
     a.lineBreaksValid = false;
     blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(first + 1));
@@ -320,7 +505,7 @@ void ReportText::SetRed(qsizetype pos, qsizetype len, bool red) {
   EnsureIndex();
   for (size_t b = BlockAt(pos); b < blocks_.size() && starts_[b] < pos + len; ++b) {
     const qsizetype a = std::max<qsizetype>(pos - starts_[b], 0);
-    const qsizetype e = std::min<qsizetype>(pos + len - starts_[b], blocks_[b].text.size());
+    const qsizetype e = std::min<qsizetype>(pos + len - starts_[b], blocks_[b].Size());
     if (a >= e) continue;
     if (red)
       AddRange(blocks_[b].red, {a, e});

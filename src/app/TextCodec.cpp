@@ -39,30 +39,26 @@ int Utf8SequenceLength(const uint8_t* data, qsizetype n, char32_t& code) {
 
 }  // namespace
 
-void ReportTextDecoder::Append(std::string_view bytes, QString& out) {
-  const qsizetype base = out.size();
-  out.resize(base + static_cast<qsizetype>(bytes.size()));
-  char16_t* dst = reinterpret_cast<char16_t*>(out.data()) + base;
-  char16_t* const first = dst;
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto* const stop = in + bytes.size();
-  if (lastWasCr_ && in < stop && *in == '\n') ++in;
+void ReportLineBreaks::Append(std::string_view bytes, std::string& out) {
+  if (lastWasCr_ && !bytes.empty() && bytes.front() == '\n') bytes.remove_prefix(1);
   lastWasCr_ = false;
-  while (in < stop) {
-    const unsigned char c = *in++;
-    if (c >= 0x20 && c < 0x80) {
-      *dst++ = c;
-    } else if (c == '\r') {
-      *dst++ = u'\n';
-      if (in == stop)
+  // Nearly all report text has neither: copied whole.
+  if (bytes.find_first_of(std::string_view("\r\0", 2)) == std::string_view::npos) {
+    out.append(bytes);
+    return;
+  }
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\r') {
+      out += '\n';
+      if (i + 1 == bytes.size())
         lastWasCr_ = true;
-      else if (*in == '\n')
-        ++in;
+      else if (bytes[i + 1] == '\n')
+        ++i;
     } else if (c != 0) {
-      *dst++ = Cp1252ToUnicode(c);
+      out += c;
     }
   }
-  out.truncate(base + (dst - first));
 }
 
 void LenientTextDecoder::Put(char32_t c, QString& out) {

@@ -1,22 +1,25 @@
-// Text conversions of the desktop application: the report's 8-bit code page
-// 1252 text to Unicode, and the lenient reading of text files (UTF-8 where
-// it is valid, code page 1252 for any other byte).
+// Text conversions of the desktop application: the report's line breaks as
+// the view keeps them, and the lenient reading of text files (UTF-8 where it
+// is valid, code page 1252 for any other byte).
 #pragma once
 
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace trovik {
 
-// Turns report text into view text: code page 1252 to Unicode, carriage
-// returns and CR LF pairs to '\n', NUL bytes dropped. Keeps its state
-// between calls so a CR LF split over two calls gives one line break.
-class ReportTextDecoder {
+// Turns report text into view text, still code page 1252: carriage returns
+// and CR LF pairs become '\n', NUL bytes are dropped. Keeps its state
+// between calls so a CR LF split over two calls gives one line break. The
+// view and a report streamed to a file both go through it, so a streamed
+// report has the bytes Save would write.
+class ReportLineBreaks {
  public:
-  void Append(std::string_view bytes, QString& out);
+  void Append(std::string_view bytes, std::string& out);
 
  private:
   bool lastWasCr_ = false;

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "app/Memory.h"
 #include "app/TextCodec.h"
+#include "engine/CodePage.h"
 
 namespace trovik {
 
@@ -31,7 +33,7 @@ void CTrovikDoc::PushEdit(Edit edit, bool typing) {
   }
   if (typing && mergeTyping_ && !undo_.empty() && undo_.back().size() == 1) {
     Edit& last = undo_.back().front();
-    if (last.removed.isEmpty() && last.pos + last.inserted == edit.pos && edit.removed.isEmpty()) {
+    if (last.removed.IsEmpty() && last.pos + last.inserted == edit.pos && edit.removed.IsEmpty()) {
       last.inserted += edit.inserted;
       return;
     }
@@ -48,8 +50,7 @@ qsizetype CTrovikDoc::Replace(qsizetype pos, qsizetype len, QStringView text) {
   if (len == 0 && text.isEmpty()) return pos;
   Edit edit;
   edit.pos = pos;
-  edit.removed = text_.Text(pos, len);
-  for (const TextRange& r : text_.RedRanges(pos, len)) edit.removedRed.push_back({r.start - pos, r.end - pos});
+  edit.removed = text_.Slice(pos, len);
   edit.inserted = text.size();
   const bool typing = len == 0 && text.size() == 1 && text[0] != QLatin1Char('\n');
   text_.Remove(pos, len);
@@ -73,6 +74,15 @@ void CTrovikDoc::InsertReportRich(qsizetype pos, QStringView text, const std::ve
   emit Changed(pos, 0, text.size());
 }
 
+void CTrovikDoc::InsertReportBytes(qsizetype pos, std::string_view text, const std::vector<TextRange>& red) {
+  if (text.empty()) return;
+  ClearUndo();
+  pos = std::clamp<qsizetype>(pos, 0, text_.Length());
+  text_.InsertBytes(pos, text, red);
+  SetModified(true);
+  emit Changed(pos, 0, static_cast<qsizetype>(text.size()));
+}
+
 void CTrovikDoc::RemoveReport(qsizetype pos, qsizetype len) {
   pos = std::clamp<qsizetype>(pos, 0, text_.Length());
   len = std::clamp<qsizetype>(len, 0, text_.Length() - pos);
@@ -91,9 +101,9 @@ TextRange CTrovikDoc::Undo() {
   TextRange restored{};
   for (auto it = step.rbegin(); it != step.rend(); ++it) {
     text_.Remove(it->pos, it->inserted);
-    text_.InsertRich(it->pos, it->removed, it->removedRed);
-    restored = {it->pos, it->pos + it->removed.size()};
-    emit Changed(it->pos, it->inserted, it->removed.size());
+    text_.InsertText(it->pos, it->removed);
+    restored = {it->pos, it->pos + it->removed.Length()};
+    emit Changed(it->pos, it->inserted, it->removed.Length());
   }
   SetModified(true);
   if (undo_.empty()) emit UndoAvailable(false);
@@ -121,6 +131,7 @@ void CTrovikDoc::SetPlainText(QStringView text) {
   const qsizetype old = text_.Length();
   ClearUndo();
   text_.Clear();
+  ReleaseFreedMemory();
   text_.Insert(0, text, false);
   emit Changed(0, old, text.size());
 }
@@ -138,9 +149,19 @@ bool CTrovikDoc::SaveTo(const QString& path, QString* error) {
     return false;
   }
   bool ok = true;
-  text_.ForEachPiece(0, text_.Length(), [&](QStringView piece) {
-    if (ok && file.write(piece.toUtf8()) < 0) ok = false;
+  std::string utf8;
+  auto write = [&] {
+    if (ok && file.write(utf8.data(), static_cast<qint64>(utf8.size())) != static_cast<qint64>(utf8.size())) ok = false;
+    utf8.clear();
+  };
+  text_.ForEachPiece(0, text_.Length(), [&](auto piece) {
+    if constexpr (std::is_same_v<decltype(piece), QStringView>)
+      utf8 += piece.toUtf8().toStdString();
+    else
+      AppendCp1252TextAsUtf8(utf8, piece);
+    if (utf8.size() >= static_cast<size_t>(kFileChunk)) write();
   });
+  write();
   if (!ok || !file.commit()) {
     if (error) *error = file.errorString();
     file.cancelWriting();
@@ -160,6 +181,7 @@ bool CTrovikDoc::LoadText(const QString& path, QString* error) {
   const qsizetype old = text_.Length();
   ClearUndo();
   text_.Clear();
+  ReleaseFreedMemory();
   LenientTextDecoder decoder;
   QString piece;
   bool ok = true;
@@ -178,6 +200,8 @@ bool CTrovikDoc::LoadText(const QString& path, QString* error) {
   text_.Insert(text_.Length(), piece, false);
   if (!ok && error) *error = file.errorString();
   emit Changed(0, old, text_.Length());
+  SetPath(QString());
+  SetModified(false);
   return ok;
 }
 

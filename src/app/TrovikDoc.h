@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ReportText.h"
@@ -26,6 +28,8 @@ class CTrovikDoc : public QObject {
   void InsertReport(qsizetype pos, QStringView text, bool red);
   // The same with the red ranges given relative to the text.
   void InsertReportRich(qsizetype pos, QStringView text, const std::vector<TextRange>& red);
+  // Report text as the core writes it (code page 1252, see ReportLineBreaks).
+  void InsertReportBytes(qsizetype pos, std::string_view text, const std::vector<TextRange>& red);
   void RemoveReport(qsizetype pos, qsizetype len);
 
   bool CanUndo() const { return !undo_.empty(); }
@@ -37,11 +41,14 @@ class CTrovikDoc : public QObject {
   void BeginUndoGroup();
   void EndUndoGroup();
 
-  // File > New: an empty, unmodified, untitled report.
+  // File > New: an empty, unmodified, untitled report; its memory goes
+  // back to the system.
   void NewDocument();
   // Saves the report as UTF-8 text. On failure returns false with the cause.
   bool SaveTo(const QString& path, QString* error);
-  // Replaces the report with a text file's content; see LenientTextDecoder.
+  // Replaces the report with a text file's content (see LenientTextDecoder).
+  // The text is not the report's own file: the report becomes untitled and
+  // unmodified, so Save asks for a name.
   bool LoadText(const QString& path, QString* error);
   // Replaces the whole report (no undo).
   void SetPlainText(QStringView text);
@@ -63,8 +70,7 @@ class CTrovikDoc : public QObject {
  private:
   struct Edit {
     qsizetype pos = 0;
-    QString removed;
-    std::vector<TextRange> removedRed;  // relative to pos
+    ReportText removed;  // with its colours
     qsizetype inserted = 0;
   };
   using Step = std::vector<Edit>;

@@ -13,22 +13,6 @@
 
 namespace trovik {
 
-void AppendCp1252AsUtf8(std::string& out, unsigned char c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-    return;
-  }
-  const unsigned code = Cp1252ToUnicode(c);
-  if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 static bool IsAscii(std::string_view text) {
   // No early exit: the loop vectorises, and report text is nearly always ASCII.
   unsigned char any = 0;
@@ -44,19 +28,7 @@ void StreamSink::Put(std::string_view text) {
   } else if (!utf8_) {
     buffer_.append(text);
   } else {
-    size_t i = 0;
-    while (i < text.size()) {
-      // Runs of plain ASCII (nearly all report text) are copied whole.
-      size_t j = i;
-      for (uint64_t word; j + 8 <= text.size(); j += 8) {
-        std::memcpy(&word, text.data() + j, 8);
-        if (word & 0x8080808080808080ULL) break;
-      }
-      while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80) ++j;
-      buffer_.append(text.data() + i, j - i);
-      if (j < text.size()) AppendCp1252AsUtf8(buffer_, static_cast<unsigned char>(text[j++]));
-      i = j;
-    }
+    AppendCp1252TextAsUtf8(buffer_, text);
   }
   if (buffer_.size() >= kBufferSize) Flush();
 }

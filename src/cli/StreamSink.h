@@ -47,7 +47,4 @@ class StreamSink : public ReportSink {
   TerminalFilter filter_;
 };
 
-// Appends one code-page-1252 byte as UTF-8.
-void AppendCp1252AsUtf8(std::string& out, unsigned char c);
-
 }  // namespace trovik

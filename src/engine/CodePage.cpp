@@ -1,5 +1,7 @@
 #include "engine/CodePage.h"
 
+#include <cstring>
+
 namespace trovik {
 
 namespace {
@@ -53,6 +55,43 @@ uint8_t UnicodeToCp1252(char16_t unit) {
   for (int i = 0; i < 32; ++i)
     if (kHighHalf[i] == unit) return static_cast<uint8_t>(0x80 + i);
   return '?';
+}
+
+bool Cp1252Holds(char16_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return true;
+  return Cp1252ToUnicode(UnicodeToCp1252(unit)) == unit;
+}
+
+void AppendCp1252AsUtf8(std::string& out, uint8_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+    return;
+  }
+  const unsigned code = Cp1252ToUnicode(c);
+  if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+void AppendCp1252TextAsUtf8(std::string& out, std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    // Runs of plain ASCII (nearly all report text) are copied whole.
+    size_t j = i;
+    for (uint64_t word; j + 8 <= text.size(); j += 8) {
+      std::memcpy(&word, text.data() + j, 8);
+      if (word & 0x8080808080808080ULL) break;
+    }
+    while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80) ++j;
+    out.append(text.data() + i, j - i);
+    if (j < text.size()) AppendCp1252AsUtf8(out, static_cast<uint8_t>(text[j++]));
+    i = j;
+  }
 }
 
 }  // namespace trovik

@@ -14,6 +14,14 @@ namespace trovik {
 char16_t Cp1252ToUnicode(uint8_t byte);
 // A character outside the code page becomes '?'.
 uint8_t UnicodeToCp1252(char16_t unit);
+// True when the code page holds the character (it survives the round trip).
+bool Cp1252Holds(char16_t unit);
+
+// Appends code page 1252 text as UTF-8. The command line's output and the
+// desktop application's saved report both go through here, so the same
+// report text gives the same bytes.
+void AppendCp1252AsUtf8(std::string& out, uint8_t c);
+void AppendCp1252TextAsUtf8(std::string& out, std::string_view text);
 
 // Report text made safe for a terminal, still in code page 1252: bytes a
 // terminal would act on (C0 controls other than tab and line feed, DEL, and

@@ -1,11 +1,14 @@
 // The main window: its commands and shortcuts, the window placement kept by
-// File > Exit, saving and loading the report as text, editing and printing.
+// every close, saving and loading the report as text, giving its memory
+// back, editing and printing.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrinter>
@@ -20,6 +23,7 @@
 #include "GuiTestSupport.h"
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
+#include "app/Memory.h"
 #include "app/ReportPrinter.h"
 #include "app/TrovikView.h"
 #include "app/WindowPlacement.h"
@@ -148,12 +152,23 @@ TEST(WindowPlacement, ExitKeepsTheMaximizedWindowForTheNextStart) {
   EXPECT_TRUE(next.isMaximized());
 }
 
-TEST(WindowPlacement, ClosingWithoutExitDoesNotSaveIt) {
-  auto* frame = new CMainFrame;
-  frame->setAttribute(Qt::WA_DeleteOnClose);
-  frame->show();
-  frame->close();
+TEST(WindowPlacement, TheCloseBoxKeepsItTooButACancelledCloseDoesNot) {
+  CMainFrame frame;
+  frame.setGeometry(120, 90, 700, 520);
+  frame.show();
+  ASSERT_TRUE(test::WaitFor([&] { return frame.isVisible(); }));
+  // A modified report: closing asks, and Cancel keeps the window open.
+  frame.Document()->Replace(0, 0, u"x");
+  test::AnswerNextModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Cancel)->click(); });
+  EXPECT_FALSE(frame.close());
   EXPECT_TRUE(settings::WindowPlacement().isEmpty());
+  frame.Document()->SetModified(false);
+  // The close box sends the window the same close event as a logout does.
+  EXPECT_TRUE(frame.close());
+  const auto saved = WindowPlacement::Decode(settings::WindowPlacement());
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->showCommand, 1u);
+  EXPECT_EQ(saved->normal.size(), QSize(700, 520));
 }
 
 TEST(Settings, ValuesRoundTripUnderTheirKeys) {
@@ -195,7 +210,55 @@ TEST_F(ReportEditing, SaveThenOpenTextGivesTheTextBackWithoutColour) {
   ASSERT_TRUE(frame.OpenTextFile(path));  // replaces the edited report without asking
   EXPECT_EQ(doc->Text().ToPlainText(), QStringLiteral("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n"));
   EXPECT_TRUE(doc->Text().RedRanges(0, doc->Text().Length()).empty());
-  EXPECT_EQ(doc->Path(), path);  // still the report's own file
+}
+
+TEST_F(ReportEditing, AfterOpenTextSaveAsksForANameInsteadOfOverwritingTheLastSavedFile) {
+  const QString a = dir.filePath(QStringLiteral("A.txt"));
+  const QString b = dir.filePath(QStringLiteral("B.txt"));
+  ASSERT_TRUE(doc->SaveTo(a, nullptr));
+  QFile bFile(b);
+  ASSERT_TRUE(bFile.open(QIODevice::WriteOnly));
+  bFile.write("B's text\n");
+  bFile.close();
+  ASSERT_TRUE(frame.OpenTextFile(b));
+  EXPECT_EQ(doc->Title(), QStringLiteral("Untitled"));
+  EXPECT_TRUE(frame.windowTitle().startsWith(QStringLiteral("Untitled")));
+  EXPECT_FALSE(doc->IsModified());
+  QString asked;
+  test::AnswerNextModal([&](QWidget* modal) {
+    asked = modal->metaObject()->className();
+    modal->close();
+  });
+  frame.Action(ID_FILE_SAVE)->trigger();
+  EXPECT_EQ(asked, QStringLiteral("QFileDialog"));
+  QFile saved(a);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), QByteArray("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n"));
+}
+
+TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
+  const std::string line = "\n00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     ................";
+  std::string chunk;
+  while (chunk.size() < (1 << 20)) chunk += line;
+  auto fill = [&] {
+    for (int i = 0; i < 160; ++i) doc->InsertReportBytes(doc->Text().Length(), chunk, {});
+  };
+  const uint64_t before = ResidentMemoryBytes();
+  ASSERT_GT(before, 0u);
+  fill();
+  ASSERT_GT(ResidentMemoryBytes(), before + (120 << 20));  // 160 MiB of report text
+  test::AnswerNextModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+  frame.Action(ID_FILE_NEW)->trigger();
+  EXPECT_TRUE(doc->Text().IsEmpty());
+  EXPECT_LT(ResidentMemoryBytes(), before + (40 << 20));
+  fill();
+  const QString path = dir.filePath(QStringLiteral("small.txt"));
+  QFile small(path);
+  ASSERT_TRUE(small.open(QIODevice::WriteOnly));
+  small.write("small\n");
+  small.close();
+  ASSERT_TRUE(frame.OpenTextFile(path));
+  EXPECT_LT(ResidentMemoryBytes(), before + (40 << 20));
 }
 
 TEST_F(ReportEditing, UndoBringsBackTextAndItsColour) {

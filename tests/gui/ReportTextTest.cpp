@@ -1,5 +1,6 @@
 // The report model: text, lines and red ranges stay right through inserts
-// and removals that cross block boundaries; search; the text conversions.
+// and removals that cross block boundaries, in 8-bit and 16-bit blocks;
+// what the text costs; search; the text conversions.
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
@@ -7,6 +8,7 @@
 
 #include "app/ReportText.h"
 #include "app/TextCodec.h"
+#include "engine/CodePage.h"
 
 namespace trovik {
 namespace {
@@ -39,16 +41,37 @@ void ExpectSame(const ReportText& model, const Reference& ref) {
     ASSERT_EQ(model.LineLength(i), lines[i].size()) << "line " << i;
     ASSERT_EQ(model.LineOfPosition(start), i);
   }
+  for (qsizetype p = 0; p < ref.text.size(); p += std::max<qsizetype>(1, ref.text.size() / 97))
+    ASSERT_EQ(model.At(p), ref.text[p]) << "position " << p;
   std::vector<bool> red(static_cast<size_t>(ref.text.size()), false);
   for (const TextRange& r : model.RedRanges(0, model.Length()))
     for (qsizetype p = r.start; p < r.end; ++p) red[static_cast<size_t>(p)] = true;
   ASSERT_EQ(red, ref.red);
 }
 
-QString RandomText(QRandomGenerator& rng, int length) {
+// Mostly ASCII, some characters of the code page's upper half (é, €) and,
+// when `wide`, some it lacks (Greek omega, a snowman).
+QString RandomText(QRandomGenerator& rng, int length, bool wide) {
   QString s;
-  for (int i = 0; i < length; ++i) s.append(rng.bounded(12) == 0 ? QChar('\n') : QChar('a' + rng.bounded(26)));
+  for (int i = 0; i < length; ++i) {
+    const int pick = rng.bounded(200);
+    if (pick < 16)
+      s.append(QChar('\n'));
+    else if (pick < 18)
+      s.append(pick == 16 ? QChar(0xE9) : QChar(0x20AC));
+    else if (pick < 19 && wide)
+      s.append(rng.bounded(2) ? QChar(0x03A9) : QChar(0x2603));
+    else
+      s.append(QChar('a' + rng.bounded(26)));
+  }
   return s;
+}
+
+// Text of the code page as the core writes it.
+std::string AsCp1252(const QString& text) {
+  std::string out;
+  for (QChar c : text) out += static_cast<char>(UnicodeToCp1252(c.unicode()));
+  return out;
 }
 
 TEST(ReportText, StaysEqualToAPlainStringThroughRandomEdits) {
@@ -58,12 +81,17 @@ TEST(ReportText, StaysEqualToAPlainStringThroughRandomEdits) {
   for (int step = 0; step < 400; ++step) {
     const int op = rng.bounded(10);
     if (op < 6 || ref.text.isEmpty()) {
-      // Some inserts are large enough to split blocks.
+      // Some inserts are large enough to split blocks; some come as the
+      // core's 8-bit text, some hold characters only 16-bit blocks can.
       const int length = rng.bounded(6) == 0 ? 20000 + rng.bounded(50000) : 1 + rng.bounded(200);
       const qsizetype pos = rng.bounded(static_cast<int>(ref.text.size()) + 1);
       const bool red = rng.bounded(3) == 0;
-      const QString s = RandomText(rng, length);
-      model.Insert(pos, s, red);
+      const bool asBytes = rng.bounded(2) == 0;
+      const QString s = RandomText(rng, length, !asBytes && rng.bounded(4) == 0);
+      if (asBytes)
+        model.InsertBytes(pos, AsCp1252(s), red ? std::vector<TextRange>{{0, s.size()}} : std::vector<TextRange>{});
+      else
+        model.Insert(pos, s, red);
       ref.Insert(pos, s, red);
     } else if (op < 9) {
       const qsizetype pos = rng.bounded(static_cast<int>(ref.text.size()));
@@ -81,6 +109,25 @@ TEST(ReportText, StaysEqualToAPlainStringThroughRandomEdits) {
   }
   ExpectSame(model, ref);
   EXPECT_GT(model.BlockCount(), 2u);
+}
+
+TEST(ReportText, HoldsTheCoresTextAtOneByteACharacterAndGivesItBackWhenCleared) {
+  ReportText model;
+  std::string listing;
+  for (int line = 0; line < 40000; ++line)
+    listing += "\n00000000  41 42 43 44 45 46 47 48-49 4A 4B 4C 4D 4E 4F 50     ABCDEFGHIJKLMNOP\x80";
+  for (size_t at = 0; at < listing.size(); at += 512 * 1024)
+    model.InsertBytes(model.Length(), std::string_view(listing).substr(at, 512 * 1024));
+  ASSERT_EQ(model.Length(), static_cast<qsizetype>(listing.size()));
+  EXPECT_LT(model.StorageBytes(), listing.size() + listing.size() / 20);
+  EXPECT_EQ(model.At(79), QChar(0x20AC));  // shown as Unicode
+  EXPECT_EQ(model.LineCount(), 40001);
+  // Typing a character the code page lacks changes only its own block.
+  model.Insert(5, u"\u03A9", false);
+  EXPECT_EQ(model.At(5), QChar(0x03A9));
+  EXPECT_LT(model.StorageBytes(), listing.size() + listing.size() / 20);
+  model.Clear();
+  EXPECT_LT(model.StorageBytes(), 1024u);
 }
 
 TEST(ReportText, TextInsertedInsideRedIsNotRedAndRedInsertJoinsNeighbours) {
@@ -134,12 +181,12 @@ TEST(ReportText, WholeWordSkipsMatchesInsideWords) {
   EXPECT_EQ(model.Find(u"count", 19, whole), 0);
 }
 
-TEST(TextCodec, ReportTextBecomesUnicodeWithOneBreakPerLine) {
-  ReportTextDecoder decoder;
-  QString out;
-  decoder.Append(std::string_view("a\xB7\x80\r", 4), out);
-  decoder.Append(std::string_view("\nb\rc\0d", 6), out);
-  EXPECT_EQ(out, QString::fromUtf8("a\u00B7\u20AC\nb\ncd"));
+TEST(TextCodec, ReportTextKeepsItsBytesWithOneBreakPerLine) {
+  ReportLineBreaks lineBreaks;
+  std::string out;
+  lineBreaks.Append(std::string_view("a\xB7\x80\r", 4), out);
+  lineBreaks.Append(std::string_view("\nb\rc\0d\r\n", 8), out);
+  EXPECT_EQ(out, std::string("a\xB7\x80\nb\ncd\n"));
 }
 
 TEST(TextCodec, LenientReadingKeepsValidUtf8AndReadsOtherBytesAsCp1252) {
