@@ -26,15 +26,33 @@ void AppendCp1252AsUtf8(std::string& out, unsigned char c) {
   }
 }
 
-static bool IsAscii(std::string_view text) {
+// ASCII without a carriage return: UTF-8 output as it stands.
+static bool IsPlain(std::string_view text) {
   // No early exit: the loop vectorises, and report text is nearly always ASCII.
   unsigned char any = 0;
-  for (char c : text) any |= static_cast<unsigned char>(c);
-  return (any & 0x80) == 0;
+  bool cr = false;
+  for (char c : text) {
+    any |= static_cast<unsigned char>(c);
+    cr |= c == '\r';
+  }
+  return (any & 0x80) == 0 && !cr;
+}
+
+// True when one of the eight bytes of word is a carriage return.
+static bool HasCr(uint64_t word) {
+  const uint64_t x = word ^ 0x0D0D0D0D0D0D0D0DULL;
+  return ((x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL) != 0;
 }
 
 void StreamSink::Put(std::string_view text) {
-  if (text.size() >= kBufferSize / 8 && (!utf8_ || IsAscii(text))) {
+  // A carriage return (a byte of the file in a decoded name, say) ends the
+  // line as in the window, and never moves a terminal's cursor back over
+  // the report: CR LF and a lone CR become one line break.
+  if (lastWasCr_ && !text.empty()) {
+    if (text.front() == '\n') text.remove_prefix(1);
+    lastWasCr_ = false;
+  }
+  if (text.size() >= kBufferSize / 8 && (!utf8_ || IsPlain(text))) {
     // Large pieces that need no conversion skip the copy into the buffer.
     Flush();
     WriteAll(text);
@@ -47,11 +65,19 @@ void StreamSink::Put(std::string_view text) {
       size_t j = i;
       for (uint64_t word; j + 8 <= text.size(); j += 8) {
         std::memcpy(&word, text.data() + j, 8);
-        if (word & 0x8080808080808080ULL) break;
+        if ((word & 0x8080808080808080ULL) || HasCr(word)) break;
       }
-      while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80) ++j;
+      while (j < text.size() && static_cast<unsigned char>(text[j]) < 0x80 && text[j] != '\r') ++j;
       buffer_.append(text.data() + i, j - i);
-      if (j < text.size()) AppendCp1252AsUtf8(buffer_, static_cast<unsigned char>(text[j++]));
+      if (j < text.size() && text[j] == '\r') {
+        buffer_ += '\n';
+        if (++j == text.size())
+          lastWasCr_ = true;
+        else if (text[j] == '\n')
+          ++j;
+      } else if (j < text.size()) {
+        AppendCp1252AsUtf8(buffer_, static_cast<unsigned char>(text[j++]));
+      }
       i = j;
     }
   }

@@ -1,5 +1,6 @@
-// The command line's report sink: the report's 8-bit text as UTF-8 (or
-// unchanged), red ranges as ANSI colour when asked, written in large blocks.
+// The command line's report sink: the report's 8-bit text as UTF-8 (line
+// breaks as the window shows them) or unchanged, red ranges as ANSI colour
+// when asked, written in large blocks.
 #pragma once
 
 #include <string>
@@ -29,6 +30,7 @@ class StreamSink : public ReportSink {
   bool utf8_;
   bool color_;
   bool red_ = false;
+  bool lastWasCr_ = false;  // UTF-8 output: the last byte put was a carriage return
   int error_ = 0;
   std::string buffer_;
 };
