@@ -1,5 +1,8 @@
 #include "app/GuiRunHost.h"
 
+#include <QApplication>
+#include <QMessageBox>
+
 #include "editors/qt/DialogSupport.h"
 #include "editors/qt/EditorDialogs.h"
 #include "request/StartOffsetDlg.h"
@@ -7,6 +10,18 @@
 namespace trovik {
 
 GuiRunHost::GuiRunHost(QWidget* dialogParent, QObject* parent) : QObject(parent), dialogParent_(dialogParent) {}
+
+void GuiRunHost::RunAsking(const std::function<void()>& f) {
+  auto onUi = [&] {
+    if (asking_++ == 0) emit AskingChanged(true);
+    f();
+    if (--asking_ == 0) emit AskingChanged(false);
+  };
+  if (QThread::currentThread() == thread())
+    onUi();
+  else
+    QMetaObject::invokeMethod(this, onUi, Qt::BlockingQueuedConnection);
+}
 
 void GuiRunHost::ShowMessage(const std::string& text) {
   OnUiThread([&] { ShowPlainMessage(dialogParent_, QString::fromStdString(text)); });
@@ -17,6 +32,13 @@ std::optional<uint32_t> GuiRunHost::AskStartOffset() {
     CStartOffsetDlg dialog(dialogParent_);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.m_nOffset;
+  });
+}
+
+bool GuiRunHost::Confirm(const std::string& question) {
+  return OnUiThread([&] {
+    return QMessageBox::question(dialogParent_, QApplication::applicationName(), QString::fromStdString(question),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
   });
 }
 

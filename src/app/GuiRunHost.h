@@ -23,6 +23,7 @@ class GuiRunHost : public QObject, public RunHost {
   bool AbortRequested() override { return abort_.load(std::memory_order_relaxed); }
   void ShowMessage(const std::string& text) override;
   std::optional<uint32_t> AskStartOffset() override;
+  bool Confirm(const std::string& question) override;
   // Structure editors: they open their dialogs through OnUiThread with
   // DialogParent() as the parent; until they exist the answer is Cancel.
   bool EditBpb(uint8_t* bpb62) override;
@@ -37,29 +38,31 @@ class GuiRunHost : public QObject, public RunHost {
   void SetBeforeQuestion(std::function<void()> beforeQuestion) { beforeQuestion_ = std::move(beforeQuestion); }
 
   QWidget* DialogParent() const { return dialogParent_; }
+  bool IsAsking() const { return asking_ > 0; }
 
   // Runs f on the UI thread and returns its result; from the UI thread
-  // itself f runs at once.
+  // itself f runs at once. AskingChanged brackets it.
   template <typename F>
   auto OnUiThread(F f) -> decltype(f()) {
     if (beforeQuestion_ && QThread::currentThread() != thread()) beforeQuestion_();
     using Result = decltype(f());
     if constexpr (std::is_void_v<Result>) {
-      if (QThread::currentThread() == thread())
-        f();
-      else
-        QMetaObject::invokeMethod(this, [&] { f(); }, Qt::BlockingQueuedConnection);
+      RunAsking([&] { f(); });
     } else {
       Result result{};
-      if (QThread::currentThread() == thread())
-        result = f();
-      else
-        QMetaObject::invokeMethod(this, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+      RunAsking([&] { result = f(); });
       return result;
     }
   }
 
+ signals:
+  // A dialog of the run opened (true) or the last one closed (false).
+  void AskingChanged(bool asking);
+
  private:
+  void RunAsking(const std::function<void()>& f);
+
+  int asking_ = 0;
   QPointer<QWidget> dialogParent_;
   std::atomic<bool> abort_{false};
   std::function<void()> beforeQuestion_;

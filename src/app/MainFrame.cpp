@@ -62,6 +62,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommands);
   connect(runner_, &DumpRunner::Started, this, &CMainFrame::OnRunStarted);
   connect(runner_, &DumpRunner::Finished, this, &CMainFrame::OnRunFinished);
+  // Escape does not stop the run while one of its dialogs waits for an answer.
+  connect(&runner_->Host(), &GuiRunHost::AskingChanged, this, [this](bool asking) {
+    if (runner_->IsRunning()) ready_->setText(asking ? tr("Dumping...") : tr("Dumping... press Esc to stop"));
+  });
   UpdateTitle();
   UpdateCommands();
   view_->setFocus();
@@ -283,8 +287,9 @@ void CMainFrame::DumpFile(const QString& path) {
   settings::SetLastFilename(path);
   std::unique_ptr<PosixFile> file;
   uint64_t size = 0;
+  std::string writeRefused;  // a file that can only be read can still be dumped
   try {
-    file = PosixFile::Open(QFile::encodeName(path).toStdString(), OpenMode::ReadWrite);
+    file = OpenPreferringWrite(QFile::encodeName(path).toStdString(), writeRefused);
     size = file->Size();
   } catch (const FileError& error) {
     ShowPlainMessage(this, QString::fromStdString(error.what()));
@@ -301,6 +306,10 @@ void CMainFrame::DumpFile(const QString& path) {
   dialog.m_nDumpType = 0;
   const int result = dialog.exec();
   if (result != kResultDump && result != kResultEdit) return;
+  if (result == kResultEdit && !writeRefused.empty()) {
+    ShowPlainMessage(this, QString::fromStdString(writeRefused));
+    return;
+  }
   StartRun(std::move(file), dialog.Request());
 }
 

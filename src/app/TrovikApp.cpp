@@ -20,12 +20,13 @@ void SetApplicationNames() {
   QCoreApplication::setOrganizationName(QString::fromLatin1(settings::kOrganization));
   QCoreApplication::setApplicationName(QString::fromLatin1(settings::kApplication));
   QCoreApplication::setApplicationVersion(QStringLiteral(TROVIK_VERSION));
+  // No display name: the window system would add it to every title
+  // ("Untitled - trovik — Trovik"); the titles name the program themselves.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.trovik.Trovik"));
 }
 
 CTrovikApp::CTrovikApp(int& argc, char** argv) : QApplication(argc, argv) {
   SetApplicationNames();
-  QGuiApplication::setApplicationDisplayName(QStringLiteral("Trovik"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("org.trovik.Trovik"));
   setWindowIcon(QIcon::fromTheme(QStringLiteral("org.trovik.Trovik"), QIcon(QStringLiteral(":/icons/trovik.png"))));
 }
 

@@ -1,5 +1,6 @@
 #include "editors/BpbEditor.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "decoders/fat/FatLayout.h"
@@ -12,6 +13,15 @@ namespace {
 
 constexpr char kFat12[] = "FAT12   ";
 constexpr char kFat16[] = "FAT16   ";
+
+// Seconds and microseconds of the wall clock folded together, as file
+// system tools make a volume serial.
+uint32_t ClockSeed() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now);
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now - seconds);
+  return static_cast<uint32_t>(seconds.count() << 20) ^ static_cast<uint32_t>(micros.count());
+}
 
 }  // namespace
 
@@ -80,7 +90,7 @@ uint32_t SerialGenerator::NextSerial() {
 
 std::string GenerateSerialText() {
   // One sequence for the whole program: dialogs run on the UI thread only.
-  static SerialGenerator generator;
+  static SerialGenerator generator(ClockSeed());
   return Format("0x%08X", generator.NextSerial());
 }
 

@@ -38,11 +38,11 @@ BpbForm LoadBpbForm(const uint8_t* bpb62);
 // texts zero-padded; the type field "FAT12   " or "FAT16   ".
 void StoreBpbForm(const BpbForm& form, uint8_t* bpb62);
 
-// A 15-bit pseudo-random generator with a fixed seed (the portable example
-// generator of the C standard), so a session's serial numbers come out in
-// the same order every time the program runs.
+// A 15-bit pseudo-random generator (the portable example generator of the
+// C standard).
 class SerialGenerator {
  public:
+  explicit SerialGenerator(uint32_t seed = 1) : state_(seed) {}
   uint32_t Next15();
   // Two draws: the first fills bits 16-30, the second bits 0-14.
   uint32_t NextSerial();
@@ -52,7 +52,9 @@ class SerialGenerator {
 };
 
 // The serial of the next "Generate" press, from one generator for the whole
-// program, formatted as the box shows it ("0x%08X").
+// program seeded from the clock when it is first used (a volume serial is
+// there to tell volumes apart, so each start must give new ones), formatted
+// as the box shows it ("0x%08X").
 std::string GenerateSerialText();
 
 }  // namespace trovik

@@ -54,8 +54,9 @@ std::optional<std::string> ConvertLbaToChs(LbaChsBoxes& b) {
   if (b.lba.empty()) return std::nullopt;
   const bool hex = b.lba.size() >= 2 && b.lba[0] == '0' && std::tolower(static_cast<unsigned char>(b.lba[1])) == 'x';
   const auto value = hex ? LeadingNumber(b.lba.substr(2), 16) : LeadingNumber(b.lba, 10);
+  if (!value) return std::string(kLbaNotANumberText);
   // Negative numbers would read as huge unsigned LBAs: refused alike.
-  if (!value || *value < 0 || *value > int64_t{kMaxChsLba}) return std::string(kLbaTooLargeText);
+  if (*value < 0 || *value > int64_t{kMaxChsLba}) return std::string(kLbaTooLargeText);
   const ChsValues chs = LbaToChs(static_cast<int32_t>(*value));
   b.cylinder = Format("%u", chs.cylinder);
   b.head = Format("%u", chs.head);

@@ -17,13 +17,15 @@ struct LbaChsBoxes {
 };
 
 inline constexpr const char* kLbaTooLargeText = "LBA is larger than what will fit in CHS values. (max = 1032191)";
+inline constexpr const char* kLbaNotANumberText = "Enter a number for the LBA: decimal, or hexadecimal with 0x.";
 inline constexpr const char* kChsErrorText = "Error with CHS values...";
 
 // v as n binary digits, most significant first; n below 1 gives "".
 std::string FormatBinaryDigits(uint32_t v, int n);
 
 // "LBA 2 CHS". Returns the message to show when the LBA box holds no number
-// or one beyond the geometry; the boxes are then unchanged. An empty box
+// (text without leading digits) or one beyond the geometry; the boxes are
+// then unchanged. An empty box
 // does nothing.
 std::optional<std::string> ConvertLbaToChs(LbaChsBoxes& boxes);
 // "CHS 2 LBA". Empty boxes default to cylinder 0, head 0, sector 1 (and show

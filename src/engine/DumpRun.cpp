@@ -13,6 +13,7 @@
 #include "decoders/optical/OpticalDecoders.h"
 #include "decoders/partition/PartitionDecoders.h"
 #include "decoders/qorfs/QorDecoders.h"
+#include "editors/GptMirror.h"
 #include "engine/GeneralFormats.h"
 #include "engine/TextFormat.h"
 
@@ -59,6 +60,7 @@ bool RunEditStep(DumpContext& ctx) {
     std::vector<uint8_t> data(step.size);
     const int items = step.perItem ? ctx.count : 1;
     bool anyConfirmed = false;
+    bool wrote = false;
     for (int index = 0; index < items; ++index) {
       const uint64_t offset = uint64_t{ctx.start} + uint64_t{step.size} * static_cast<uint64_t>(index);
       // Editing a structure the file does not wholly hold would write
@@ -71,9 +73,13 @@ bool RunEditStep(DumpContext& ctx) {
       }
       if (CallEditor(ctx, data.data(), index)) {
         ctx.WriteAt(offset, data.data(), data.size());
-        anyConfirmed = true;  // a refused write still lists what the file holds
+        anyConfirmed = wrote = true;  // a refused write still lists what the file holds
       }
     }
+    // A GPT is stored twice; the other copy follows only when asked to.
+    if (wrote && (step.type == DumpType::GptHeader || step.type == DumpType::GptEntry))
+      OfferGptMirror(step.type == DumpType::GptHeader, ctx.start, uint64_t{step.size} * static_cast<uint64_t>(items),
+                     ctx.file, ctx.host);
     ctx.Seek(ctx.start);
     return anyConfirmed || step.dumpAfterCancel;
   }

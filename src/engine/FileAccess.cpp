@@ -36,7 +36,7 @@ std::unique_ptr<PosixFile> PosixFile::Open(const std::string& path, OpenMode mod
   do {
     fd = ::open(path.c_str(), flags);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) throw FileError(OpenErrorMessage(errno));
+  if (fd < 0) throw FileError(OpenErrorMessage(errno), errno);
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
@@ -55,6 +55,19 @@ std::unique_ptr<PosixFile> PosixFile::Open(const std::string& path, OpenMode mod
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::unique_ptr<PosixFile>(new PosixFile(fd));
+}
+
+std::unique_ptr<PosixFile> OpenPreferringWrite(const std::string& path, std::string& writeRefused) {
+  writeRefused.clear();
+  try {
+    return PosixFile::Open(path, OpenMode::ReadWrite);
+  } catch (const FileError& error) {
+    const int cause = error.Cause();
+    if (cause != EACCES && cause != EPERM && cause != EROFS && cause != ETXTBSY) throw;
+    auto file = PosixFile::Open(path, OpenMode::ReadOnly);
+    writeRefused = error.what();
+    return file;
+  }
 }
 
 PosixFile::~PosixFile() { ::close(fd_); }

@@ -15,7 +15,12 @@ namespace trovik {
 
 class FileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit FileError(const std::string& what, int cause = 0) : std::runtime_error(what), cause_(cause) {}
+  // The system's error number, when one caused it; else 0.
+  int Cause() const { return cause_; }
+
+ private:
+  int cause_;
 };
 
 class FileAccess {
@@ -64,6 +69,12 @@ class MemoryFile : public FileAccess {
  private:
   std::vector<uint8_t> bytes_;
 };
+
+// Opens for reading and writing, as a run that may edit needs. When the
+// file may only be read (no write permission, a read-only file system or
+// medium, a running program), opens it read-only instead and gives the
+// refused open's message in writeRefused; throws FileError otherwise.
+std::unique_ptr<PosixFile> OpenPreferringWrite(const std::string& path, std::string& writeRefused);
 
 inline constexpr const char* kNotSeekableText = "Error opening file: Pipes and sockets cannot be dumped";
 inline constexpr const char* kCharacterDeviceText = "Error opening file: Character devices cannot be dumped";

@@ -25,6 +25,10 @@ class RunHost {
   // nothing when the user cancelled.
   virtual std::optional<uint32_t> AskStartOffset() { return std::nullopt; }
 
+  // A yes/no question (such as whether to update the backup GPT too);
+  // a front end that cannot ask answers no.
+  virtual bool Confirm(const std::string& /*question*/) { return false; }
+
   // Structure editors of edit mode. Each works on the structure's bytes in
   // place and returns true when the user pressed OK (the bytes are then
   // written back); false leaves the file as it is.

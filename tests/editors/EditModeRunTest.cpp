@@ -110,8 +110,9 @@ TEST(EditMode, StructuresPastTheEndOfTheFileAreListedNotEdited) {
     Inverting(host, size, [](int) { return true; });
     const DumpResult result = RunEdit(type, start, 2, disk, host);
     EXPECT_EQ(host.editorCalls, std::vector<int>{0});
-    EXPECT_EQ(result.messages, std::vector<std::string>{std::string("The structure at ") + past +
-                                                        " lies past the end of the file; it is not edited."});
+    // (A GPT edit then says why the other copy was not brought in step.)
+    ASSERT_FALSE(result.messages.empty());
+    EXPECT_EQ(result.messages[0], std::string("The structure at ") + past + " lies past the end of the file; it is not edited.");
     ASSERT_EQ(disk.Writes().size(), 1u);
     EXPECT_EQ(disk.Writes()[0].offset, ParseOffsetText(start));
     EXPECT_FALSE(result.text.empty());  // the listing still runs

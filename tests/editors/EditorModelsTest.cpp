@@ -2,6 +2,8 @@
 // recalculation.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "editors/BpbEditor.h"
 #include "editors/GptEditors.h"
 #include "editors/MbrEditor.h"
@@ -58,6 +60,20 @@ TEST(BpbEditor, StoresWhatTheBoxesSay) {
   SerialGenerator serials;
   EXPECT_EQ(serials.NextSerial(), 0x41C6167Eu);
   for (int i = 0; i < 1000; ++i) EXPECT_EQ(serials.NextSerial() & 0x80008000u, 0u);
+}
+
+TEST(BpbEditor, GeneratedSerialsAreNewEachStartWithBits15And31Clear) {
+  // The first serials an unseeded generator gives at every start (the C
+  // standard's example generator from seed 1: 16838 5758, 10113 17515, ...).
+  const std::string first = GenerateSerialText();
+  for (const char* unseeded : {"0x41C6167E", "0x2781446B", "0x794B15FB"}) EXPECT_NE(first, unseeded);
+  std::set<std::string> seen{first};
+  for (int i = 0; i < 1000; ++i) {
+    const std::string serial = GenerateSerialText();
+    seen.insert(serial);
+    EXPECT_EQ(std::stoul(serial, nullptr, 16) & 0x80008000u, 0u) << serial;
+  }
+  EXPECT_EQ(seen.size(), 1001u);
 }
 
 TEST(MbrEditor, StoresWhatTheBoxesSayAndGenFillsTheChsBytes) {

@@ -24,12 +24,19 @@ TEST(LbaChsConverter, LbaToChs) {
     EXPECT_EQ(ConvertLbaToChs(b), std::nullopt);
     EXPECT_EQ(Results(b), expected) << lba;
   }
-  // Past the geometry, negative, or no number at all: the message, nothing changed.
-  for (const char* text : {"1032192", "99999999999999999999", "-1", "abc", "0x", " "}) {
+  // Past the geometry, negative, or no number at all: a message, nothing changed.
+  for (const auto& [text, message] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"1032192", kLbaTooLargeText},
+           {"99999999999999999999", kLbaTooLargeText},
+           {"-1", kLbaTooLargeText},
+           {"abc", kLbaNotANumberText},
+           {"0x", kLbaNotANumberText},
+           {"0xg1", kLbaNotANumberText},
+           {" ", kLbaNotANumberText}}) {
     LbaChsBoxes b;
     b.lba = text;
     b.cylinder = "7";
-    EXPECT_EQ(ConvertLbaToChs(b), std::string(kLbaTooLargeText)) << text;
+    EXPECT_EQ(ConvertLbaToChs(b), std::string(message)) << text;
     EXPECT_EQ(Results(b), "7//      ");
   }
 }

@@ -4,16 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <unistd.h>
 #include <QTest>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "GuiTestSupport.h"
 #include "app/AppSettings.h"
@@ -24,6 +25,7 @@
 #include "engine/Report.h"
 #include "request/LimitsDlg.h"
 #include "request/StartOffsetDlg.h"
+#include "support/Scratch.h"
 
 namespace trovik {
 namespace {
@@ -142,28 +144,6 @@ TEST_F(DumpRunTest, QuestionsOfTheRunAreAskedOnTheUiThreadAfterTheTextSoFar) {
   EXPECT_EQ(shownBefore, QStringLiteral("HCCA"));  // the last character is held back until the run ends
 }
 
-TEST_F(DumpRunTest, EditorsOpenTheirDialogOnTheUiThreadAndCancelWritesNothing) {
-  // Close the editor with Cancel once it shows, as a person would.
-  QString shown;
-  QTimer closer;
-  closer.setInterval(20);
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      shown = dialog->windowTitle();
-      dialog->reject();
-    }
-  });
-  closer.start();
-  bool confirmed = true;
-  RunJob([&](ReportSink&, RunHost& host) {
-    uint8_t entry[16] = {};
-    confirmed = host.EditMbrEntry(entry, 0);
-    return RunStatus::Done;
-  });
-  EXPECT_FALSE(confirmed);
-  EXPECT_FALSE(shown.isEmpty());
-}
-
 TEST_F(DumpRunTest, EscapeStopsARunningDumpWithTheAbortEnding) {
   // A request over a large memory file through the real run.
   std::vector<uint8_t> bytes(64 << 20, 0x41);
@@ -257,16 +237,79 @@ TEST_F(DumpRunTest, FileOpenRunShowsTheRequestDialogPresetAndDumps) {
 }
 
 TEST_F(DumpRunTest, OpenErrorsArePlainMessagesAndEndTheRun) {
-  const QString path = ScratchFile("read-only.img", "x");
-  QFile::setPermissions(path, QFileDevice::ReadOwner);
   test::ShownMessage message;
   test::AnswerNextModal({}, &message);
-  frame.DumpFile(geteuid() == 0 ? scratch.filePath(QStringLiteral("missing.img")) : path);
+  frame.DumpFile(scratch.filePath(QStringLiteral("missing.img")));
   ASSERT_TRUE(message.shown);
   EXPECT_TRUE(message.text.startsWith(QStringLiteral("Error opening file: ")));
   EXPECT_EQ(message.icon, QMessageBox::NoIcon);
   EXPECT_FALSE(Runner()->IsRunning());
   EXPECT_TRUE(Text().isEmpty());
+}
+
+// Presses a button of the request dialog (1 "Dump It", 3 "Edit") for a type.
+void AnswerRequest(DumpType type, int button, std::function<void(CLimitsDlg*)> then = {}) {
+  test::AnswerNextModal([=](QWidget* modal) {
+    auto* limits = qobject_cast<CLimitsDlg*>(modal);
+    if (!limits) modal->close();
+    ASSERT_NE(limits, nullptr) << modal->metaObject()->className();
+    limits->TypeButton(static_cast<int>(type))->click();
+    if (then) then(limits);
+    qobject_cast<QAbstractButton*>(limits->Control(button))->click();
+  });
+}
+
+TEST_F(DumpRunTest, AFileThatCanOnlyBeReadIsDumpedButNotEdited) {
+  // Root may write any file, so it gets a read-only file system instead.
+  test::ScratchDir readOnly;
+  std::string why;
+  const std::vector<uint8_t> sector = test::ReadTestFile("partition/mbr.bin");
+  if (geteuid() == 0) {
+    ASSERT_TRUE(readOnly.MountTmpfs(1 << 20, why)) << why;
+    readOnly.Write("mbr.img", sector);
+    ASSERT_TRUE(readOnly.RemountReadOnly(why)) << why;
+  } else {
+    readOnly.Write("mbr.img", sector);
+    ASSERT_EQ(::chmod(readOnly.File("mbr.img").c_str(), 0444), 0);
+  }
+  const QString path = QString::fromStdString(readOnly.File("mbr.img"));
+  AnswerRequest(DumpType::Mbr, 1);
+  frame.DumpFile(path);
+  Runner()->WaitForFinished();
+  EXPECT_EQ(Runner()->LastStatus(), RunStatus::Done);
+  EXPECT_TRUE(Text().startsWith(QStringLiteral("Boot:  Master Boot Record (0x000001BE)"))) << Text().toStdString();
+
+  Doc()->NewDocument();
+  test::ShownMessage message;
+  AnswerRequest(DumpType::Mbr, 3, [&](CLimitsDlg* limits) {
+    qobject_cast<QLineEdit*>(limits->Control(1005))->setText("1");
+    test::AnswerNextModal({}, &message);
+  });
+  frame.DumpFile(path);
+  ASSERT_TRUE(test::WaitFor([&] { return message.shown; }));
+  EXPECT_EQ(message.text, QStringLiteral("Error opening file: Access Denied"));
+  EXPECT_FALSE(Runner()->IsRunning());
+  EXPECT_TRUE(Text().isEmpty());
+  EXPECT_EQ(test::ReadFile(readOnly.File("mbr.img")), sector);
+}
+
+TEST_F(DumpRunTest, TheStatusBarOffersEscapeOnlyWhileNoDialogOfTheRunIsOpen) {
+  auto* pane = frame.findChild<QLabel*>(QStringLiteral("messagePane"));
+  ASSERT_NE(pane, nullptr);
+  QString duringRun, duringQuestion;
+  test::AnswerNextModal([&](QWidget* modal) {
+    duringQuestion = pane->text();
+    modal->close();
+  });
+  RunJob([&](ReportSink&, RunHost& host) {
+    QMetaObject::invokeMethod(pane, [&] { duringRun = pane->text(); }, Qt::BlockingQueuedConnection);
+    host.AskStartOffset();
+    return RunStatus::Done;
+  });
+  EXPECT_TRUE(duringRun.contains(QStringLiteral("Esc"))) << duringRun.toStdString();
+  EXPECT_FALSE(duringQuestion.isEmpty());
+  EXPECT_FALSE(duringQuestion.contains(QStringLiteral("Esc"))) << duringQuestion.toStdString();
+  EXPECT_EQ(pane->text(), QStringLiteral("Ready"));
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST_F(LimitsDlgTest, HoldsEveryTypeOfTheTableWithTwoThatCannotBeChosen) {
   for (const DumpTypeInfo& info : DumpTypeTable()) {
     QRadioButton* radio = dlg.TypeButton(static_cast<int>(info.id));
     ASSERT_NE(radio, nullptr);
-    EXPECT_EQ(radio->text(), QString::fromUtf8(info.caption.data(), info.caption.size()));
     EXPECT_FALSE(radio->isChecked());
     if (!radio->isEnabled()) ++disabled;
   }

@@ -43,10 +43,17 @@ class ScriptedHost : public RunHost {
   // true for OK. Unset editors answer Cancel.
   std::function<bool(uint8_t*, int)> editor;
   std::vector<int> editorCalls;
+  // Yes/no questions asked, and the answer to all of them.
+  std::vector<std::string> questions;
+  bool confirm = false;
 
   bool AbortRequested() override;
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   std::optional<uint32_t> AskStartOffset() override { return startOffset; }
+  bool Confirm(const std::string& question) override {
+    questions.push_back(question);
+    return confirm;
+  }
   bool EditBpb(uint8_t* data) override { return Edit(data, 0); }
   bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, index); }
   bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 0); }

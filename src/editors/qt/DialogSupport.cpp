@@ -1,6 +1,9 @@
 #include "editors/qt/DialogSupport.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QFontMetrics>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QValidator>
 
@@ -26,8 +29,20 @@ QString DisplayText(const char* text) {
   return shown;
 }
 
+void FitTitle(QWidget* dialog) {
+  // Title bars draw the title in a bold face about a fifth larger than the
+  // dialog's text; the window's icon and buttons take the rest.
+  constexpr int kDecoration = 160;
+  QFont font = QApplication::font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.2);
+  const int needed = QFontMetrics(font).horizontalAdvance(dialog->windowTitle()) + kDecoration;
+  if (auto* layout = qobject_cast<QBoxLayout*>(dialog->layout()))
+    layout->addSpacerItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Minimum));
+}
+
 void ShowPlainMessage(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
   box.exec();
 }
 

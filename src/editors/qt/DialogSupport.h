@@ -41,6 +41,11 @@ void ShowFormBoxes(const FormBoxes<Form>& boxes, const Form& form) {
 // label shows it.
 QString DisplayText(const char* text);
 
+// Makes the dialog at least as wide as its title needs in the title bar
+// beside the window's buttons, so a narrow dialog does not cut it off.
+// Call after setting the title and the dialog's layout.
+void FitTitle(QWidget* dialog);
+
 // A message box with an OK button and no icon.
 void ShowPlainMessage(QWidget* parent, const QString& text);
 

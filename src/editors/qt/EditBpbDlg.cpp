@@ -112,6 +112,7 @@ CEditBpbDlg::CEditBpbDlg(uint8_t* bpb62, QWidget* parent) : QDialog(parent), m_p
   layout->addLayout(grid);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  FitTitle(this);
 
   OnInitDialog();
 }

@@ -60,6 +60,7 @@ CEditGptHeaderDlg::CEditGptHeaderDlg(uint8_t* header512, uint32_t start, FileAcc
   layout->addLayout(recalcRow);
   layout->addLayout(OkCancel(this));
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  FitTitle(this);
   OnInitDialog();
 }
 
@@ -128,6 +129,7 @@ CEditGptEntryDlg::CEditGptEntryDlg(uint8_t* entry128, int index, QWidget* parent
   layout->addWidget(reminder);
   layout->addLayout(OkCancel(this));
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  FitTitle(this);
   OnInitDialog();
 }
 

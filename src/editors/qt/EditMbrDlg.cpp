@@ -89,6 +89,7 @@ CEditMbrDlg::CEditMbrDlg(uint8_t* entry16, int index, QWidget* parent)
   layout->addLayout(lbas);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  FitTitle(this);
 
   OnInitDialog();
 }

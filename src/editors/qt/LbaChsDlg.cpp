@@ -72,6 +72,7 @@ CLbaChsDlg::CLbaChsDlg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   layout->addWidget(new QLabel(QStringLiteral("Assumes 63 Sectors per Track w/ 16 heads")));
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  FitTitle(this);
 }
 
 FormBoxes<LbaChsBoxes> CLbaChsDlg::Boxes() const {

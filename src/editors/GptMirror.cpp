@@ -1,0 +1,163 @@
+#include "editors/GptMirror.h"
+
+#include <cstring>
+
+#include "decoders/partition/Crc32.h"
+#include "decoders/partition/GptLayout.h"
+#include "editors/GptEditors.h"
+#include "engine/ByteOrder.h"
+#include "engine/FileAccess.h"
+#include "engine/RunHost.h"
+#include "engine/TextFormat.h"
+
+namespace trovik {
+
+namespace {
+
+constexpr uint64_t kSector = 512;
+constexpr char kSignature[] = "EFI PART";
+
+using ull = unsigned long long;
+
+GptMirrorPlan Refuse(std::string why) {
+  GptMirrorPlan plan;
+  plan.message = std::move(why);
+  return plan;
+}
+
+// base + lba x 512, or nothing when it does not fit in 64 bits.
+std::optional<uint64_t> SectorOffset(uint64_t base, uint64_t lba) {
+  uint64_t bytes = 0, offset = 0;
+  if (__builtin_mul_overflow(lba, kSector, &bytes) || __builtin_add_overflow(base, bytes, &offset)) return std::nullopt;
+  return offset;
+}
+
+bool Inside(uint64_t offset, uint64_t length, uint64_t size) { return offset <= size && length <= size - offset; }
+
+bool Overlap(uint64_t a, uint64_t aLength, uint64_t b, uint64_t bLength) { return a < b + bLength && b < a + aLength; }
+
+// A whole header sector with the GPT signature at offset.
+bool ReadHeader(FileAccess& file, uint64_t offset, uint8_t* sector) {
+  if (!Inside(offset, kSector, file.Size())) return false;
+  return file.ReadAt(offset, sector, kSector) == kSector && std::memcmp(sector, kSignature, 8) == 0;
+}
+
+GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {
+  std::array<uint8_t, 512> edited{};
+  if (!ReadHeader(file, headerOffset, edited.data()))
+    return Refuse(Format("There is no GPT header at 0x%08llX.", static_cast<ull>(headerOffset)));
+  const uint8_t* h = edited.data();
+  const uint64_t ownLba = Le64(h + gpt::kPrimaryLba);
+  const uint64_t otherLba = Le64(h + gpt::kBackupLba);
+  const bool toBackup = otherLba > ownLba;
+  const char* other = toBackup ? "backup" : "primary";
+  if (otherLba == ownLba) return Refuse("The GPT header names its own LBA as the other copy's.");
+
+  uint64_t base = 0;
+  if (__builtin_mul_overflow(ownLba, kSector, &base) || base > headerOffset)
+    return Refuse(Format("The header's own LBA %llu does not fit its place in the file.", static_cast<ull>(ownLba)));
+  base = headerOffset - base;
+  const uint64_t size = file.Size();
+  const auto otherOffset = SectorOffset(base, otherLba);
+  if (!otherOffset || !Inside(*otherOffset, kSector, size))
+    return Refuse(Format("The %s GPT header (LBA %llu) lies outside the file.", other, static_cast<ull>(otherLba)));
+
+  GptMirrorPlan plan;
+  if (!ReadHeader(file, *otherOffset, plan.header.data()))
+    return Refuse(Format("There is no %s GPT header at LBA %llu.", other, static_cast<ull>(otherLba)));
+  const uint8_t* o = plan.header.data();
+  const uint32_t count = Le32(h + gpt::kEntryCount), entrySize = Le32(h + gpt::kEntrySizeField);
+  if (Le32(o + gpt::kEntryCount) != count || Le32(o + gpt::kEntrySizeField) != entrySize)
+    return Refuse(Format("The %s GPT header (LBA %llu) describes %u entries of %u bytes, the edited one %u of %u.",
+                         other, static_cast<ull>(otherLba), Le32(o + gpt::kEntryCount),
+                         Le32(o + gpt::kEntrySizeField), count, entrySize));
+  const uint64_t length = uint64_t{count} * entrySize;
+  if (length == 0 || length > kMaxEntryArrayBytes)
+    return Refuse(Format("The partition entry array of %llu bytes cannot be copied.", static_cast<ull>(length)));
+
+  const uint64_t ownArrayLba = Le64(h + gpt::kEntryArrayLba), otherArrayLba = Le64(o + gpt::kEntryArrayLba);
+  const auto ownArray = SectorOffset(base, ownArrayLba);
+  const auto otherArray = SectorOffset(base, otherArrayLba);
+  if (!ownArray || !Inside(*ownArray, length, size) || !otherArray || !Inside(*otherArray, length, size))
+    return Refuse(Format("An entry array (LBA %llu or LBA %llu) is not wholly inside the file.",
+                         static_cast<ull>(ownArrayLba), static_cast<ull>(otherArrayLba)));
+  // A copy written over the edited one would destroy both.
+  if (Overlap(*otherOffset, kSector, headerOffset, kSector) || Overlap(*otherOffset, kSector, *ownArray, length) ||
+      Overlap(*otherArray, length, headerOffset, kSector) || Overlap(*otherArray, length, *ownArray, length) ||
+      Overlap(*otherArray, length, *otherOffset, kSector))
+    return Refuse(Format("The %s copy (LBA %llu, entries at LBA %llu) overlaps the edited one.", other,
+                         static_cast<ull>(otherLba), static_cast<ull>(otherArrayLba)));
+
+  plan.array.resize(length);
+  if (file.ReadAt(*ownArray, plan.array.data(), plan.array.size()) != plan.array.size())
+    return Refuse("The partition entry array could not be read to its end.");
+
+  // The other header is the edited one seen from the other end of the disk.
+  plan.header = edited;
+  uint8_t* n = plan.header.data();
+  PutLe64(n + gpt::kPrimaryLba, otherLba);
+  PutLe64(n + gpt::kBackupLba, ownLba);
+  PutLe64(n + gpt::kEntryArrayLba, otherArrayLba);
+  PutLe32(n + gpt::kEntryArrayCrc, Crc32().Compute(plan.array.data(), plan.array.size()));
+  PutLe32(n + gpt::kHeaderCrc, GptHeaderCrc(n));
+  plan.ok = true;
+  plan.headerOffset = *otherOffset;
+  plan.arrayOffset = *otherArray;
+  plan.message = Format("Update the %s copy of the GPT too?\n(the header at LBA %llu and its %u entries at LBA %llu)",
+                        other, static_cast<ull>(otherLba), count, static_cast<ull>(otherArrayLba));
+  return plan;
+}
+
+// The entry array of the header at offset holds [from, from + length).
+bool HoldsEntries(FileAccess& file, uint64_t headerOffset, uint64_t from, uint64_t length) {
+  uint8_t h[kSector];
+  if (!ReadHeader(file, headerOffset, h)) return false;
+  const uint64_t ownLba = Le64(h + gpt::kPrimaryLba);
+  uint64_t ownBytes = 0;
+  if (__builtin_mul_overflow(ownLba, kSector, &ownBytes) || ownBytes > headerOffset) return false;
+  const auto array = SectorOffset(headerOffset - ownBytes, Le64(h + gpt::kEntryArrayLba));
+  const uint64_t arrayLength = uint64_t{Le32(h + gpt::kEntryCount)} * Le32(h + gpt::kEntrySizeField);
+  return array && from >= *array && from - *array <= arrayLength && length <= arrayLength - (from - *array);
+}
+
+}  // namespace
+
+GptMirrorPlan PlanGptMirror(uint64_t headerOffset, FileAccess& file) {
+  try {
+    return Plan(headerOffset, file);
+  } catch (const FileError& error) {
+    return Refuse(std::string(error.what()) + ".");
+  }
+}
+
+std::optional<uint64_t> FindGptHeaderOfEntries(uint64_t offset, uint64_t length, FileAccess& file) {
+  try {
+    if (HoldsEntries(file, kSector, offset, length)) return kSector;
+    uint8_t h[kSector];
+    if (!ReadHeader(file, kSector, h) || Le64(h + gpt::kPrimaryLba) != 1) return std::nullopt;
+    const auto backup = SectorOffset(0, Le64(h + gpt::kBackupLba));
+    if (backup && HoldsEntries(file, *backup, offset, length)) return backup;
+  } catch (const FileError&) {
+  }
+  return std::nullopt;
+}
+
+void OfferGptMirror(bool headerEdited, uint64_t offset, uint64_t length, FileAccess& file, RunHost& host) {
+  constexpr const char* kNotUpdated = " The other copy of the GPT was not updated.";
+  std::optional<uint64_t> headerOffset = offset;
+  if (!headerEdited) headerOffset = FindGptHeaderOfEntries(offset, length, file);
+  if (!headerOffset) {
+    host.ShowMessage(std::string("The edited entries belong to no GPT header at LBA 1 or its backup.") + kNotUpdated);
+    return;
+  }
+  const GptMirrorPlan plan = PlanGptMirror(*headerOffset, file);
+  if (!plan.ok) {
+    host.ShowMessage(plan.message + kNotUpdated);
+    return;
+  }
+  if (!host.Confirm(plan.message)) return;
+  file.WriteAt(plan.arrayOffset, plan.array.data(), plan.array.size());
+  file.WriteAt(plan.headerOffset, plan.header.data(), plan.header.size());
+}
+
+}  // namespace trovik
