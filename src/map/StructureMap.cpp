@@ -15,8 +15,8 @@ namespace {
 // The volume recognisers, in the order they look at a target. A partition
 // table is looked for last, and only where none of them found a boot sector.
 using Recogniser = bool (*)(ProbeContext&, const ProbeTarget&);
-constexpr std::array<Recogniser, 2> kVolumeRecognisers{
-    ProbeFat, ProbeExt2,
+constexpr std::array<Recogniser, 7> kVolumeRecognisers{
+    ProbeFat, ProbeExt2, ProbeIso, ProbeUdf, ProbeLean, ProbeQor, ProbeExe,
 };
 
 constexpr uint64_t kFourGiB = 0x100000000ULL;
