@@ -134,7 +134,8 @@ bool ProbeExt2(ProbeContext& ctx, const ProbeTarget& target) {
     return false;
   }
   ctx.AddRow(target, v.gdt, v.wide ? DumpType::Ext4Group : DumpType::Ext2Group, static_cast<int>(std::min<uint64_t>(groups, kMaxCount)),
-             Format("%s group descriptors, %llu groups", kind, static_cast<unsigned long long>(groups)));
+             Format("%s group descriptors, %llu group%s", kind, static_cast<unsigned long long>(groups),
+                    groups == 1 ? "" : "s"));
   if (groups > kMaxCount)
     ctx.AddProblem(target, v.gdt + kMaxCount * descSize, "ext2 group descriptors",
                    Format("only the first %d of %llu are dumped", kMaxCount, static_cast<unsigned long long>(groups)));
