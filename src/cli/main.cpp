@@ -15,11 +15,13 @@
 #include <optional>
 #include <string>
 
+#include "cli/MapCommand.h"
 #include "cli/StreamSink.h"
 #include "engine/DumpRun.h"
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
 #include "engine/TextFormat.h"
+#include "map/StructureMap.h"
 
 namespace {
 
@@ -89,7 +91,7 @@ std::string TypeNamesHelp() {
     line += item;
   }
   names += line + "\n";
-  names += "Exit status: 0 done, 1 file error, 2 usage error, 130 interrupted.\n";
+  names += "Exit status: 0 done, 1 file error, 2 usage error, 3 red annotations found (--check), 130 interrupted.\n";
   return names;
 }
 
@@ -119,6 +121,15 @@ int main(int argc, char** argv) {
   app.add_option("-o,--output", output, "write the report to this file instead of standard output");
   app.add_flag("--list-types", listTypes, "list every dump type with its defaults");
   app.add_option("FILE", path, "the file to dump (opened read-only)");
+  // The structure map, health checks and 64-bit bases.
+  bool mapMode = false;
+  MapOptions mapOptions;
+  std::string baseText;
+  app.add_flag("--map", mapMode, "list every structure found in the file: offset, type, count, description");
+  app.add_flag("--json", mapOptions.json, "with --map: the rows as a JSON array (with red annotation counts)");
+  app.add_flag("--all", mapOptions.all, "with --map: dump every structure found, each under a header line");
+  app.add_flag("--check", mapOptions.check, "exit 3 when the report holds a red annotation (with -t or --map)");
+  app.add_option("--base", baseText, "the run sees the file from this offset on (64-bit; sectors with --sectors)");
 
   try {
     app.parse(argc, argv);
@@ -134,7 +145,24 @@ int main(int argc, char** argv) {
     ListTypes();
     return FinishStandardOutput(0);
   }
-  if (typeText.empty()) {
+  if ((mapOptions.json || mapOptions.all) && !mapMode) {
+    std::cerr << "trovik-dump: --json and --all go with --map\n";
+    return 2;
+  }
+  if (mapMode && !(typeText.empty() && startText.empty() && baseText.empty())) {
+    std::cerr << "trovik-dump: --map finds the types and offsets itself; -t, -s and --base do not go with it\n";
+    return 2;
+  }
+  uint64_t base = 0;
+  if (!baseText.empty()) {
+    const std::optional<uint64_t> parsed = ParseOffset64(baseText, sectors ? SectorShift(iso) : 0);
+    if (!parsed) {
+      std::cerr << "trovik-dump: --base '" << baseText << "' is not an offset\n";
+      return 2;
+    }
+    base = *parsed;
+  }
+  if (typeText.empty() && !mapMode) {
     std::cerr << "trovik-dump: --type is required (see --list-types)\n";
     return 2;
   }
@@ -142,7 +170,7 @@ int main(int argc, char** argv) {
     std::cerr << "trovik-dump: no FILE given\n";
     return 2;
   }
-  const DumpTypeInfo* type = ResolveType(typeText);
+  const DumpTypeInfo* type = mapMode ? FindDumpType(static_cast<int>(DumpType::DosDebug)) : ResolveType(typeText);
   if (!type) {
     std::cerr << "trovik-dump: unknown dump type '" << typeText << "' (see --list-types)\n";
     return 2;
@@ -157,12 +185,17 @@ int main(int argc, char** argv) {
     std::cerr << e.what() << '\n';
     return 1;
   }
-  if (ExceedsAddressableSize(size)) std::cerr << kLargeFileWarning << '\n';
+  if (base && base >= size) {
+    std::cerr << "trovik-dump: --base lies at or past the end of the file\n";
+    return 2;
+  }
+  if (ExceedsAddressableSize(size - base) && !mapMode) std::cerr << kLargeFileWarning << '\n';
 
   DumpRequest request;
   request.offsetType = sectors ? 1 : 0;
   request.isIso = iso;
-  const RangeTexts preset = PresetRange(size, request.offsetType, iso);
+  request.base = base;
+  const RangeTexts preset = PresetRange(size - base, request.offsetType, iso);
   request.start = startText.empty() ? Format("0x%08X", type->defaultStart) : startText;
   request.end = endText.empty() ? preset.end : endText;
   request.count = !type->countEnabled ? 1 : count > 0 ? count : type->defaultCount;
@@ -199,7 +232,9 @@ int main(int argc, char** argv) {
 
   StreamSink sink(fd, !raw, useColor, &g_interrupted);
   CliHost host(address, &sink);
-  const RunStatus status = RunDump(request, *file, sink, host);
+  RedCountingSink counter(&sink);
+  const int mapStatus = mapMode ? RunMapCommand(*file, mapOptions, sink, host) : 0;
+  const RunStatus status = mapMode ? RunStatus::Done : RunDump(request, *file, counter, host);
   const bool written = sink.Flush();
   if (sink.GaveUp()) {
     // The output stalled when the signal came: the abort text could not go
@@ -215,9 +250,10 @@ int main(int argc, char** argv) {
     std::cerr << "Error writing output: " << std::strerror(sink.Error()) << '\n';
     return 1;
   }
+  if (mapStatus) return mapStatus;
   switch (status) {
     case RunStatus::Done:
-      return 0;
+      return mapOptions.check && counter.Count() ? 3 : 0;
     case RunStatus::Aborted:
       return 130;
     case RunStatus::FileFailed:

@@ -28,6 +28,9 @@ struct DumpRequest {
   int dumpType = 0;        // DumpType value; 0 when none was chosen
   int offsetType = 0;      // 0 = bytes, 1 = sectors
   int result = kResultDump;
+  // The run sees the file from this byte on (0: the whole file); its report
+  // then opens with a line that names the base.
+  uint64_t base = 0;
 };
 
 // Lower-cases the text; "0x" starts hexadecimal, anything else is decimal.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,31 @@ bool RunEditStep(DumpContext& ctx) {
   }
   return true;
 }
+
+// The file from a base on: offset 0 of the view is byte `base` of the file.
+class BasedFile : public FileAccess {
+ public:
+  BasedFile(FileAccess& file, uint64_t base) : file_(file), base_(base) {}
+  uint64_t Size() override {
+    const uint64_t size = file_.Size();
+    return size > base_ ? size - base_ : 0;
+  }
+  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override {
+    if (offset > UINT64_MAX - base_) {
+      std::memset(buffer, 0, len);
+      return 0;
+    }
+    return file_.ReadAt(base_ + offset, buffer, len);
+  }
+  void WriteAt(uint64_t offset, const void* buffer, size_t len) override {
+    if (offset > UINT64_MAX - base_) throw FileError("Error writing file: the offset lies past 2^64");
+    file_.WriteAt(base_ + offset, buffer, len);
+  }
+
+ private:
+  FileAccess& file_;
+  uint64_t base_;
+};
 
 std::string UnavailableMessage(DumpType type) {
   const DumpTypeInfo* info = FindDumpType(static_cast<int>(type));
@@ -186,11 +212,18 @@ Decoder FindDecoder(DumpType type) {
   }
 }
 
-RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink, RunHost& host) {
+RunStatus RunDump(const DumpRequest& request, FileAccess& wholeFile, ReportSink& sink, RunHost& host) {
   Report report(sink, &host);
   RunStatus status = RunStatus::Done;
+  BasedFile based(wholeFile, request.base);
+  FileAccess& file = request.base ? static_cast<FileAccess&>(based) : wholeFile;
   try {
     const uint64_t size = file.Size();
+    if (request.base) {
+      const auto base = static_cast<unsigned long long>(request.base);
+      report.Printf(kBaseLineFormat, base, base);
+      report.AppendPending();
+    }
     DumpContext ctx(file, report, host, request, FixRange(request, size), size);
     if (!FindDumpType(request.dumpType)) {
       host.ShowMessage(kUnknownTypeText);

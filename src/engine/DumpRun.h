@@ -17,6 +17,8 @@ enum class RunStatus {
 };
 
 inline constexpr const char* kAbortText = "\nUser Abort...";
+// The first line of a report run through a base (a 64-bit offset).
+inline constexpr const char* kBaseLineFormat = "Offsets below are relative to base 0x%llX (the file from byte %llu on).\n";
 inline constexpr const char* kUnknownTypeText = "An Unknown type was specified";
 
 RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink, RunHost& host);

@@ -9,6 +9,7 @@
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"
+#include "map/StructureMap.h"
 #include "engine/TextFormat.h"
 
 namespace trovik::fuzz {
@@ -169,6 +170,11 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   outcome.reportBytes = sink.bytes;
   outcome.messages = std::move(host.messages);
   outcome.written = file.Bytes();
+  if (placement & 8) {
+    // The structure map over the same file, and the dumps of its first rows.
+    std::vector<MapRow> rows = BuildMap(file);
+    for (size_t i = 0; i < rows.size() && i < 16; ++i) CountRed(rows[i], file, host);
+  }
   return outcome;
 }
 

@@ -9,7 +9,8 @@
 //   [2]      bits 0-1: where the bytes lie in the file (0 at offset 0,
 //            1 ending at 4 GiB, 2 across 4 GiB, 3 in a file that reports
 //            more bytes than it holds); bit 2: start and end are taken
-//            as they stand instead of inside the bytes; bits 6 and 7 with
+//            as they stand instead of inside the bytes; bit 3: the
+//            structure map is built over the file too; bits 6 and 7 with
 //            the top bits of count: a Count near 1000
 //   [3..4]   count
 //   [5..8]   start

@@ -1,0 +1,86 @@
+// The structure map: starting at offset 0, find every structure an image
+// holds by following what each structure points at, and list each one as a
+// row that names the dump type, start and Count that decode it.
+//
+// Images are hostile. The map keeps a work list instead of recursing, never
+// probes the same place twice for the same thing, stops at a depth limit,
+// and reads at most a fixed budget of bytes however large or broken the
+// image is. What it cannot follow becomes a row that says why.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/DumpRequest.h"
+#include "engine/DumpType.h"
+#include "engine/FileAccess.h"
+#include "engine/Report.h"
+#include "engine/RunHost.h"
+
+namespace trovik {
+
+struct MapRow {
+  uint64_t offset = 0;             // absolute offset in the file
+  DumpType type = DumpType::None;  // None: a partition (a group of rows) or a place not followed
+  int count = 0;                   // the Count its dump uses (0 when it has no dump)
+  uint64_t base = 0;               // the base its dump runs through (0: none)
+  bool isIso = false;              // dumped with 2048-byte sectors (UDF)
+  std::string what;                // a description; image text in it is printable ASCII or 0xB7
+  std::string problem;             // why it could not be followed; empty when it was
+  int depth = 0;                   // 0 for the image's own structures, one more per partition level
+  int parent = -1;                 // the row of the partition it lies in, or -1
+  int red = -1;                    // red annotations of its dump; -1 until counted
+};
+
+struct MapLimits {
+  uint64_t readBudget = 4u << 20;  // bytes the probes may read in all
+  int maxDepth = 6;                // partitions inside partitions inside ...
+  size_t maxRows = 4096;
+};
+
+// Finds the structures of the file. Never throws for what the file holds;
+// a failing read (FileError) ends the map early with a row saying so.
+std::vector<MapRow> BuildMap(FileAccess& file, const MapLimits& limits = {});
+
+// The request that dumps a row exactly as the request dialog would with the
+// row's type, start (relative to its base) and Count.
+DumpRequest RowRequest(const MapRow& row);
+
+// The base a structure at `offset` inside a partition starting at
+// `partitionStart` is dumped through: none below 4 GiB, else the partition's
+// start when the structure lies within 4 GiB of it, else its own offset.
+uint64_t BaseFor(uint64_t offset, uint64_t partitionStart);
+
+// Counts the red annotations of a report (each run of red text is one),
+// passing the text on to another sink when one is given.
+class RedCountingSink : public ReportSink {
+ public:
+  explicit RedCountingSink(ReportSink* inner = nullptr) : inner_(inner) {}
+  void Write(std::string_view text, bool red) override;
+  void EraseBeforeInsertion() override {
+    if (inner_) inner_->EraseBeforeInsertion();
+  }
+  int Count() const { return count_; }
+
+ private:
+  ReportSink* inner_;
+  int count_ = 0;
+  bool lastRed_ = false;
+};
+
+// Dumps the row into a sink that only counts red annotations; returns the
+// count (and stores it in row.red). Rows without a dump count 0.
+int CountRed(MapRow& row, FileAccess& file, RunHost& host);
+
+// The plain listing: one line per row (offset, type, Count, description),
+// 8-bit text like a report's, for the same terminal filtering.
+std::string MapLine(const MapRow& row);
+std::string MapHeader();
+// The rows as a JSON array; every byte of image text escaped.
+std::string MapJson(const std::vector<MapRow>& rows);
+// The header line `--map --all` prints above each row's report.
+std::string DumpHeaderLine(const MapRow& row);
+
+}  // namespace trovik

@@ -1,0 +1,144 @@
+// Images built byte by byte that point where they should not: the map must
+// end, stay within its read budget, and say what it did not follow.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+#include "engine/ByteOrder.h"
+#include "map/StructureMap.h"
+#include "support/FakeFile.h"
+
+namespace trovik::test {
+namespace {
+
+// A sector with a boot signature and up to four entries (type, LBA, sectors).
+struct Part {
+  uint8_t type;
+  uint32_t lba, sectors;
+};
+std::vector<uint8_t> TableSector(std::vector<Part> parts) {
+  std::vector<uint8_t> s(512);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    uint8_t* e = s.data() + 0x1BE + 16 * i;
+    e[4] = parts[i].type;
+    PutLe32(e + 8, parts[i].lba);
+    PutLe32(e + 12, parts[i].sectors);
+  }
+  s[510] = 0x55;
+  s[511] = 0xAA;
+  return s;
+}
+
+uint64_t BytesRead(const FakeFile& file) {
+  return std::accumulate(file.log.begin(), file.log.end(), uint64_t{0},
+                         [](uint64_t sum, const FakeFile::Access& a) { return sum + a.length; });
+}
+
+std::string Problems(const std::vector<MapRow>& rows) {
+  std::string text;
+  for (const MapRow& row : rows)
+    if (!row.problem.empty()) text += row.what + " <-- " + row.problem + "\n";
+  return text;
+}
+
+TEST(HostileMap, EbrChainThatLoopsEndsWithARow) {
+  FakeFile file(1 << 20);
+  file.Put(0, TableSector({{0x05, 1, 100}}));
+  // EBR 1 at the extended start, EBR 2 four sectors on, whose link names itself.
+  file.Put(0x200, TableSector({{0x83, 10, 4}, {0x05, 4, 20}}));
+  file.Put(0xA00, TableSector({{0x83, 30, 4}, {0x05, 4, 20}}));
+  const auto rows = BuildMap(file);
+  EXPECT_EQ(Problems(rows), "EBR 3 <-- the chain loops back to 0x00000A00\n");
+  std::vector<uint64_t> logical;
+  for (const MapRow& row : rows)
+    if (row.what.rfind("partition 5", 0) == 0 || row.what.rfind("partition 6", 0) == 0) logical.push_back(row.offset);
+  EXPECT_EQ(logical, (std::vector<uint64_t>{0x200 + 10 * 512, 0xA00 + 30 * 512}));
+}
+
+TEST(HostileMap, GptEntryCountOfAllOnesIsSearchedOnlyInPart) {
+  FakeFile file(uint64_t{8} << 20);
+  file.Put(0, TableSector({{0xEE, 1, 0xFFFFFFFF}}));
+  std::vector<uint8_t> header(512);
+  std::memcpy(header.data(), "EFI PART", 8);
+  PutLe64(header.data() + 72, 2);           // entries at LBA 2
+  PutLe32(header.data() + 80, 0xFFFFFFFF);  // that many entries
+  PutLe32(header.data() + 84, 128);
+  file.Put(512, header);
+  std::vector<uint8_t> entry(128);
+  entry[0] = 0xAF;  // some type GUID
+  PutLe64(entry.data() + 32, 2048);
+  PutLe64(entry.data() + 40, 4095);
+  file.Put(1024 + 128, entry);  // the second entry is the only one used
+
+  const auto rows = BuildMap(file);
+  EXPECT_EQ(Problems(rows), "GPT entry array <-- entry count 4294967295: only the first 4096 entries were searched\n");
+  bool found = false;
+  for (const MapRow& row : rows)
+    if (row.type == DumpType::GptEntry) {
+      found = true;
+      EXPECT_EQ(row.offset, 1024u);
+      EXPECT_EQ(row.count, 2);
+    }
+  EXPECT_TRUE(found);
+  EXPECT_LE(BytesRead(file), uint64_t{1} << 20);
+  EXPECT_EQ(file.OutOfBounds(), "");
+}
+
+TEST(HostileMap, PartitionsPastTheEndOrBackAtTheStartAreRowsNotFollowed) {
+  FakeFile file(1 << 20);
+  // A partition past the end, one that is the disk itself, one cut short.
+  file.Put(0, TableSector({{0x83, 0x100000, 8}, {0x0C, 0, 2048}, {0x83, 1024, 4096}}));
+  const auto rows = BuildMap(file);
+  EXPECT_EQ(Problems(rows),
+            "partition 1 (0x83 Linux), 4096 bytes <-- it starts past the end of the file (0x00100000 bytes)\n"
+            "partition 2 (0x0C W95 FAT32 (LBA)), 1048576 bytes <-- it starts at 0x00000000, which is already mapped\n");
+  EXPECT_EQ(rows.back().what, "partition 3 (0x83 Linux), 2097152 bytes, cut short by the end of the file");
+  EXPECT_EQ(file.OutOfBounds(), "");
+}
+
+TEST(HostileMap, PartitionsNestedWithoutEndStopAtTheDepthLimit) {
+  // Every partition's first sector is a table naming a partition one sector on.
+  FakeFile file(1 << 20);
+  for (uint32_t lba = 0; lba < 64; ++lba) file.Put(lba * 512, TableSector({{0x83, 1, 1000}}));
+  const auto rows = BuildMap(file);
+  EXPECT_EQ(Problems(rows).find("it is nested too deep"), Problems(rows).rfind("it is nested too deep"));
+  EXPECT_NE(Problems(rows).find("it is nested too deep"), std::string::npos);
+  EXPECT_LT(rows.size(), 30u);
+}
+
+TEST(HostileMap, FatRootDirectoryOutsideItsVolume) {
+  FakeFile file(1 << 20);
+  std::vector<uint8_t> boot(512);
+  boot[0] = 0xEB;
+  PutLe16(boot.data() + 11, 512);
+  boot[13] = 4;
+  PutLe16(boot.data() + 14, 60000);  // reserved sectors run past the 2048 the volume has
+  boot[16] = 2;
+  PutLe16(boot.data() + 17, 512);
+  PutLe16(boot.data() + 19, 2048);
+  boot[21] = 0xF8;
+  PutLe16(boot.data() + 22, 8);
+  boot[510] = 0x55;
+  boot[511] = 0xAA;
+  file.Put(0, boot);
+  const auto rows = BuildMap(file);
+  EXPECT_EQ(Problems(rows), "FAT root directory <-- it lies outside its volume\n");
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0].type, DumpType::FatBpb);
+  EXPECT_EQ(file.OutOfBounds(), "");
+}
+
+TEST(HostileMap, ReadBudgetEndsTheMapWithARow) {
+  FakeFile file(1 << 20);
+  file.Put(0, TableSector({{0x05, 1, 100}}));
+  file.Put(0x200, TableSector({{0x83, 10, 4}, {0x05, 4, 20}}));
+  MapLimits limits;
+  limits.readBudget = 3000;  // the image's probes and one EBR
+  const auto rows = BuildMap(file, limits);
+  EXPECT_EQ(Problems(rows), "the image <-- the map stopped after reading 3000 bytes\n");
+  EXPECT_LE(BytesRead(file), 3000u);
+}
+
+}  // namespace
+}  // namespace trovik::test
