@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 
 namespace {
 

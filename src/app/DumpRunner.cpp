@@ -9,6 +9,7 @@
 
 #include "app/TextCodec.h"
 #include "app/TrovikView.h"
+#include "catalog/Catalog.h"
 
 namespace trovik {
 

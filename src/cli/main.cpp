@@ -17,7 +17,7 @@
 
 #include "cli/StreamSink.h"
 #include "engine/DumpRun.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "engine/FileAccess.h"
 #include "engine/TextFormat.h"
 
@@ -93,7 +93,9 @@ int main(int argc, char** argv) {
   std::string typeText, startText, endText, addressText, color = "auto", output, path;
   int count = 0;
   bool sectors = false, iso = false, raw = false, listTypes = false;
-  app.add_option("-t,--type", typeText, "a dump type name or its numeric id (1002..1070)");
+  const auto [lowId, highId] = DumpTypeIdRange();
+  app.add_option("-t,--type", typeText,
+                 "a dump type name or its numeric id (" + std::to_string(lowId) + ".." + std::to_string(highId) + ")");
   app.add_option("-s,--start", startText, "start offset: decimal, or hexadecimal with 0x (default: the type's)");
   app.add_option("-e,--end", endText, "end offset of the general formats (default: the end of the file)");
   app.add_option("-n,--count", count, "number of consecutive structures, 1..16384 (default: the type's)")

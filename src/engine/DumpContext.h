@@ -50,6 +50,4 @@ class DumpContext {
   uint64_t position_;
 };
 
-using Decoder = DumpEnd (*)(DumpContext&);
-
 }  // namespace trovik

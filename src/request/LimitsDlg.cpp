@@ -22,7 +22,7 @@
 
 #include "app/AppSettings.h"
 #include "editors/qt/DialogSupport.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "request/HelpDlg.h"
 #include "request/HelpTexts.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 #include "support/FakeFile.h"
 #include "support/Golden.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "engine/ByteOrder.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"

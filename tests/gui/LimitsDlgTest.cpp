@@ -11,7 +11,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/AppSettings.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "request/LimitsDlg.h"
 #include "request/StartOffsetDlg.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"

@@ -112,3 +112,20 @@ DumpEnd DumpGptEntry(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows GptRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::GptHeader, .name = "gpt-header", .caption = "Header", .group = kGptGroup,
+     .help = "Dump the specified offset of data for a GUID Partition Table Header.", .decoder = DumpGptHeader,
+     .edit = {.itemSize = gpt::kHeaderSectorSize, .dumpAfterCancel = true}},
+    {.id = DumpType::GptEntry, .name = "gpt-entry", .caption = "Entry", .group = kGptGroup, .countEnabled = true,
+     .defaultCount = 1, .help = "Dump the specified offset of data for a GUID Partition Table Entry.",
+     .decoder = DumpGptEntry, .edit = {.itemSize = gpt::kEntrySize, .perItem = true, .dumpAfterCancel = true}},
+  };
+  return kRows;
+}
+
+}  // namespace trovik
