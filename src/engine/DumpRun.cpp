@@ -10,21 +10,6 @@ namespace trovik {
 
 namespace {
 
-bool CallEditor(DumpContext& ctx, uint8_t* data, int index) {
-  switch (ctx.type) {
-    case DumpType::FatBpb:
-      return ctx.host.EditBpb(data);
-    case DumpType::GptHeader:
-      return ctx.host.EditGptHeader(data, ctx.start, ctx.file);
-    case DumpType::GptEntry:
-      return ctx.host.EditGptEntry(data, index);
-    case DumpType::Mbr:
-      return ctx.host.EditMbrEntry(data, index);
-    default:
-      return false;
-  }
-}
-
 // Shows the editor for each item and writes back what was confirmed.
 // Returns false when the listing is to be skipped.
 bool RunEditStep(DumpContext& ctx, const EditStep& step) {
@@ -42,7 +27,7 @@ bool RunEditStep(DumpContext& ctx, const EditStep& step) {
       anyConfirmed = true;  // the listing still runs
       continue;
     }
-    if (CallEditor(ctx, data.data(), index)) {
+    if (ctx.host.EditStructure(ctx.type, data, index, offset, ctx.file)) {
       ctx.WriteAt(offset, data.data(), data.size());
       anyConfirmed = true;
     }

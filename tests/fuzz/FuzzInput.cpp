@@ -34,10 +34,9 @@ class FuzzHost : public RunHost {
   bool AbortRequested() override { return abortAfterPolls >= 0 && polls_++ >= abortAfterPolls; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   std::optional<uint32_t> AskStartOffset() override { return address; }
-  bool EditBpb(uint8_t* data) override { return Edit(data, 62, 0); }
-  bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, 16, index); }
-  bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 512, 0); }
-  bool EditGptEntry(uint8_t* data, int index) override { return Edit(data, 128, index); }
+  bool EditStructure(DumpType, std::span<uint8_t> bytes, int index, uint64_t, FileAccess&) override {
+    return Edit(bytes.data(), bytes.size(), index);
+  }
 
  private:
   // An editor that changes some bytes, as a user typing values would.

@@ -155,9 +155,10 @@ TEST_F(DumpRunTest, EditorsOpenTheirDialogOnTheUiThreadAndCancelWritesNothing) {
   });
   closer.start();
   bool confirmed = true;
+  MemoryFile file(std::vector<uint8_t>(512));
   RunJob([&](ReportSink&, RunHost& host) {
     uint8_t entry[16] = {};
-    confirmed = host.EditMbrEntry(entry, 0);
+    confirmed = host.EditStructure(DumpType::Mbr, entry, 0, 0x1BE, file);
     return RunStatus::Done;
   });
   EXPECT_FALSE(confirmed);

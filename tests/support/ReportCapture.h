@@ -47,10 +47,9 @@ class ScriptedHost : public RunHost {
   bool AbortRequested() override;
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   std::optional<uint32_t> AskStartOffset() override { return startOffset; }
-  bool EditBpb(uint8_t* data) override { return Edit(data, 0); }
-  bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, index); }
-  bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 0); }
-  bool EditGptEntry(uint8_t* data, int index) override { return Edit(data, index); }
+  bool EditStructure(DumpType, std::span<uint8_t> bytes, int index, uint64_t, FileAccess&) override {
+    return Edit(bytes.data(), index);
+  }
 
  private:
   bool Edit(uint8_t* data, int index);
