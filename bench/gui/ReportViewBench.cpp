@@ -59,7 +59,7 @@ void BM_DosDebugDumpIntoWindow(benchmark::State& state) {
     });
 
     trovik::DumpRequest request;
-    request.dumpType = static_cast<int>(trovik::DumpType::DosDebug);
+    request.dumpType = trovik::DumpType::DosDebug;
     request.start = "0";
     request.end = "0xFFFFFFFF";
     QElapsedTimer clock;

@@ -1,7 +1,7 @@
 #include "app/GuiRunHost.h"
 
-#include "editors/qt/DialogSupport.h"
 #include "editors/qt/EditorDialogs.h"
+#include "gui/DialogSupport.h"
 #include "request/StartOffsetDlg.h"
 
 namespace trovik {

@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
+#include "catalog/Catalog.h"
 #include "cli/StreamSink.h"
 #include "engine/DumpRun.h"
-#include "catalog/Catalog.h"
 #include "engine/FileAccess.h"
 #include "engine/TextFormat.h"
 
@@ -148,13 +148,13 @@ int main(int argc, char** argv) {
   if (ExceedsAddressableSize(size)) std::cerr << kLargeFileWarning << '\n';
 
   DumpRequest request;
-  request.offsetType = sectors ? 1 : 0;
+  request.offsetType = sectors ? OffsetType::Sectors : OffsetType::Bytes;
   request.isIso = iso;
   const RangeTexts preset = PresetRange(size, request.offsetType, iso);
   request.start = startText.empty() ? Format("0x%08X", type->defaultStart) : startText;
   request.end = endText.empty() ? preset.end : endText;
   request.count = !type->countEnabled ? 1 : count > 0 ? count : type->defaultCount;
-  request.dumpType = static_cast<int>(type->id);
+  request.dumpType = type->id;
   request.result = kResultDump;
   std::optional<uint32_t> address;
   if (!addressText.empty()) {

@@ -26,7 +26,7 @@ DumpResult RunEdit(DumpType type, const char* start, int count, FakeFile& file, 
                    bool iso = false) {
   DumpRequest request = MakeRequest(type, start, "0", count);
   request.result = kResultEdit;
-  request.offsetType = offsetType;
+  request.offsetType = static_cast<OffsetType>(offsetType);
   request.isIso = iso;
   return RunOnFile(request, file, &host);
 }

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/ByteOrder.h"
 #include "catalog/Catalog.h"
+#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"
@@ -110,9 +110,9 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   }
 
   DumpRequest request;
-  request.dumpType = static_cast<int>(type.id);
+  request.dumpType = type.id;
   request.isIso = flags & 1;
-  request.offsetType = (flags & 2) ? 1 : 0;
+  request.offsetType = (flags & 2) ? OffsetType::Sectors : OffsetType::Bytes;
   request.askOffset = flags & 4;
   request.result = (flags & 8) ? kResultEdit : kResultDump;
   // The front ends hand types without Count a count of 1; others get 1..16384.
@@ -127,21 +127,21 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   if (placement & 4) {
     // Extreme offsets as they stand; a general format still covers a short
     // range (or none, when the end wraps below the start).
-    if (type.endEnabled) end = start + rawEnd % (request.offsetType == 1 ? 8 : 4096);
+    if (type.endEnabled) end = start + rawEnd % (request.offsetType == OffsetType::Sectors ? 8 : 4096);
   } else {
     // Mostly inside the bytes, where the structures are; never past the
     // last addressable byte, where a wrap would make a 4 GiB range.
     const uint64_t span = bytes.size() + 64;
     start = static_cast<uint32_t>(std::min<uint64_t>(base + rawStart % span, kLastAddressable));
     end = static_cast<uint32_t>(std::min<uint64_t>(base + rawEnd % span, kLastAddressable));
-    if (request.offsetType == 1) {
+    if (request.offsetType == OffsetType::Sectors) {
       const int shift = SectorShift(request.isIso);
       start >>= shift;
       end = (end >> shift) + 1;
     }
   }
-  request.start = request.offsetType == 1 ? Format("%u", start) : Format("0x%08X", start);
-  request.end = request.offsetType == 1 ? Format("%u", end) : Format("0x%08X", end);
+  request.start = request.offsetType == OffsetType::Sectors ? Format("%u", start) : Format("0x%08X", start);
+  request.end = request.offsetType == OffsetType::Sectors ? Format("%u", end) : Format("0x%08X", end);
 
   WindowFile file(std::move(bytes), base, extra);
   file.failWrites = flags & 32;

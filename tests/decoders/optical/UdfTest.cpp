@@ -229,7 +229,7 @@ TEST(UdfWalk, AnchorLocation) {
   // sector 255 is the anchor at 0x80000.
   DumpRequest request = MakeRequest(DumpType::Udf, "255", "0", 2);
   request.isIso = true;
-  request.offsetType = 1;
+  request.offsetType = OffsetType::Sectors;
   DumpResult r = RunDecoder(DumpUdf, request, bytes);
   EXPECT_NE(r.text.find("\nUDF Tag Identifier (0x00080000)\n                     Type: 2  (Anchor"), std::string::npos);
   EXPECT_NE(r.text.find("Length: 32768 (16 sectors) \n"), std::string::npos);
