@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void Format(benchmark::State& state, DumpType type) {
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
   MemoryFile file(std::move(data));
   DumpRequest request;
-  request.dumpType = static_cast<int>(type);
+  request.dumpType = type;
   request.start = "0";
   request.end = "-1";
   QuietHost host;

@@ -5,9 +5,17 @@ if(TARGET trovik)
   install(TARGETS trovik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 # Man pages and metadata carry the project's version.
-foreach(file doc/trovik.1 doc/trovik-dump.1 dist/org.trovik.Trovik.metainfo.xml)
+foreach(file doc/trovik.1 dist/org.trovik.Trovik.metainfo.xml)
   configure_file(${file}.in ${PROJECT_BINARY_DIR}/${file} @ONLY)
 endforeach()
+# trovik-dump's page lists the dump types of the catalog, written at build time.
+configure_file(doc/trovik-dump.1.in ${PROJECT_BINARY_DIR}/doc/trovik-dump.1.types.in @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/doc/trovik-dump.1
+                   COMMAND trovik_man_types ${PROJECT_BINARY_DIR}/doc/trovik-dump.1.types.in
+                           ${PROJECT_BINARY_DIR}/doc/trovik-dump.1
+                   DEPENDS trovik_man_types ${PROJECT_BINARY_DIR}/doc/trovik-dump.1.types.in
+                   COMMENT "Writing the man page of trovik-dump")
+add_custom_target(man_pages ALL DEPENDS ${PROJECT_BINARY_DIR}/doc/trovik-dump.1)
 install(FILES ${PROJECT_BINARY_DIR}/doc/trovik.1 ${PROJECT_BINARY_DIR}/doc/trovik-dump.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES dist/bash-completion/trovik-dump DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

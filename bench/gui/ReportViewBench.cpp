@@ -88,7 +88,7 @@ void AnswerModals(const QString& choice, const QString& outputPath) {
 
 trovik::DumpRequest DosDebugOfEverything() {
   trovik::DumpRequest request;
-  request.dumpType = static_cast<int>(trovik::DumpType::DosDebug);
+  request.dumpType = trovik::DumpType::DosDebug;
   request.start = "0";
   request.end = "0xFFFFFFFF";
   return request;

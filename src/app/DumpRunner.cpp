@@ -16,6 +16,7 @@
 #include "app/TextCodec.h"
 #include "app/TrovikView.h"
 #include "engine/CodePage.h"
+#include "catalog/Catalog.h"
 
 namespace trovik {
 

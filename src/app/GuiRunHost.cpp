@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "editors/qt/DialogSupport.h"
 #include "editors/qt/EditorDialogs.h"
+#include "gui/DialogSupport.h"
 #include "request/StartOffsetDlg.h"
 
 namespace trovik {
@@ -42,20 +42,9 @@ bool GuiRunHost::Confirm(const std::string& question) {
   });
 }
 
-bool GuiRunHost::EditBpb(uint8_t* bpb) {
-  return OnUiThread([&] { return trovik::EditBpb(dialogParent_, bpb); });
-}
-
-bool GuiRunHost::EditMbrEntry(uint8_t* entry, int index) {
-  return OnUiThread([&] { return trovik::EditMbrEntry(dialogParent_, entry, index); });
-}
-
-bool GuiRunHost::EditGptHeader(uint8_t* header, uint32_t start, FileAccess& file) {
-  return OnUiThread([&] { return trovik::EditGptHeader(dialogParent_, header, start, file); });
-}
-
-bool GuiRunHost::EditGptEntry(uint8_t* entry, int index) {
-  return OnUiThread([&] { return trovik::EditGptEntry(dialogParent_, entry, index); });
+bool GuiRunHost::EditStructure(DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset,
+                               FileAccess& file) {
+  return OnUiThread([&] { return trovik::EditStructure(dialogParent_, type, bytes, index, offset, file); });
 }
 
 }  // namespace trovik

@@ -24,12 +24,9 @@ class GuiRunHost : public QObject, public RunHost {
   void ShowMessage(const std::string& text) override;
   std::optional<uint32_t> AskStartOffset() override;
   bool Confirm(const std::string& question) override;
-  // Structure editors: they open their dialogs through OnUiThread with
-  // DialogParent() as the parent; until they exist the answer is Cancel.
-  bool EditBpb(uint8_t* bpb62) override;
-  bool EditMbrEntry(uint8_t* entry16, int index) override;
-  bool EditGptHeader(uint8_t* header512, uint32_t start, FileAccess& file) override;
-  bool EditGptEntry(uint8_t* entry128, int index) override;
+  // The type's editor dialog, opened through OnUiThread with DialogParent()
+  // as the parent.
+  bool EditStructure(DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset, FileAccess& file) override;
 
   void RequestAbort() { abort_.store(true, std::memory_order_relaxed); }
   void ResetAbort() { abort_.store(false, std::memory_order_relaxed); }

@@ -24,12 +24,10 @@
 #include <QToolBar>
 
 #include "app/AboutDlg.h"
-#include "app/AppSettings.h"
 #include "app/DumpRunner.h"
 #include "app/FindReplaceDlg.h"
 #include "app/LockKeys.h"
 #include "app/Memory.h"
-#include "editors/qt/DialogSupport.h"
 #include "app/ReportPrinter.h"
 #include "app/TrovikDoc.h"
 #include "app/TrovikView.h"
@@ -37,6 +35,8 @@
 #include "engine/DumpRequest.h"
 #include "engine/FileAccess.h"
 #include "engine/ReportSize.h"
+#include "gui/AppSettings.h"
+#include "gui/DialogSupport.h"
 #include "request/LimitsDlg.h"
 
 namespace trovik {
@@ -298,9 +298,10 @@ void CMainFrame::DumpFile(const QString& path) {
   if (ExceedsAddressableSize(size)) ShowPlainMessage(this, QString::fromLatin1(kLargeFileWarning));
 
   CLimitsDlg dialog(this);
-  dialog.m_nOffsetType = settings::OffsetType();
+  const OffsetType offsets = settings::OffsetType();
+  dialog.m_nOffsetType = static_cast<int>(offsets);
   dialog.m_bIsIso = settings::IsIso();
-  const RangeTexts preset = PresetRange(size, dialog.m_nOffsetType, dialog.m_bIsIso);
+  const RangeTexts preset = PresetRange(size, offsets, dialog.m_bIsIso);
   dialog.m_strStart = QString::fromStdString(preset.start);
   dialog.m_strEnd = QString::fromStdString(preset.end);
   dialog.m_nDumpType = 0;

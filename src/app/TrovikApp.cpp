@@ -5,9 +5,9 @@
 #include <QIcon>
 #include <QTimer>
 
-#include "app/AppSettings.h"
 #include "app/MainFrame.h"
 #include "app/WindowPlacement.h"
+#include "gui/AppSettings.h"
 
 // The icons are compiled into the static GUI library, whose resource
 // initialiser the linker would otherwise leave out.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "cli/StreamSink.h"
+#include "catalog/Catalog.h"
 #include "engine/DumpRun.h"
 #include "map/StructureMap.h"
 

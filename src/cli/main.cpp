@@ -16,9 +16,9 @@
 #include <string>
 
 #include "cli/MapCommand.h"
+#include "catalog/Catalog.h"
 #include "cli/StreamSink.h"
 #include "engine/DumpRun.h"
-#include "engine/DumpType.h"
 #include "engine/FileAccess.h"
 #include "engine/TextFormat.h"
 #include "map/StructureMap.h"
@@ -107,7 +107,9 @@ int main(int argc, char** argv) {
   std::string typeText, startText, endText, addressText, color = "auto", output, path;
   int count = 0;
   bool sectors = false, iso = false, raw = false, listTypes = false;
-  app.add_option("-t,--type", typeText, "a dump type name or its numeric id (1002..1070)");
+  const auto [lowId, highId] = DumpTypeIdRange();
+  app.add_option("-t,--type", typeText,
+                 "a dump type name or its numeric id (" + std::to_string(lowId) + ".." + std::to_string(highId) + ")");
   app.add_option("-s,--start", startText, "start offset: decimal, or hexadecimal with 0x (default: the type's)");
   app.add_option("-e,--end", endText, "end offset of the general formats (default: the end of the file)");
   app.add_option("-n,--count", count, "number of consecutive structures, 1..16384 (default: the type's)")
@@ -192,14 +194,14 @@ int main(int argc, char** argv) {
   if (ExceedsAddressableSize(size - base) && !mapMode) std::cerr << kLargeFileWarning << '\n';
 
   DumpRequest request;
-  request.offsetType = sectors ? 1 : 0;
+  request.offsetType = sectors ? OffsetType::Sectors : OffsetType::Bytes;
   request.isIso = iso;
   request.base = base;
   const RangeTexts preset = PresetRange(size - base, request.offsetType, iso);
   request.start = startText.empty() ? Format("0x%08X", type->defaultStart) : startText;
   request.end = endText.empty() ? preset.end : endText;
   request.count = !type->countEnabled ? 1 : count > 0 ? count : type->defaultCount;
-  request.dumpType = static_cast<int>(type->id);
+  request.dumpType = type->id;
   request.result = kResultDump;
   std::optional<uint32_t> address;
   if (!addressText.empty()) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "decoders/partition/GptMirror.h"
+
 namespace trovik {
 
 class FileAccess;
@@ -19,7 +21,6 @@ struct GptHeaderForm {
 GptHeaderForm LoadGptHeaderForm(const uint8_t* header512);
 
 // Largest entry array the recalculation reads (far above any real table).
-inline constexpr uint64_t kMaxEntryArrayBytes = 64ull * 1024 * 1024;
 
 struct CrcRecalculation {
   bool ok = false;

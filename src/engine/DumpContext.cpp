@@ -13,7 +13,7 @@ DumpContext::DumpContext(FileAccess& f, Report& r, RunHost& h, const DumpRequest
     : file(f),
       report(r),
       host(h),
-      type(static_cast<DumpType>(request.dumpType)),
+      type(request.dumpType),
       start(range.start),
       end(range.end),
       count(request.count),

@@ -76,6 +76,4 @@ inline constexpr const char* kPastEndText = " <-- (past the end of the file)";
 inline constexpr const char* kPast4GiBText = " <-- (past 0xFFFFFFFF, beyond the 4 GiB this run addresses)";
 inline constexpr const char* kWalkPast4GiBText = "The rest lies past 0xFFFFFFFF, beyond the 4 GiB this run addresses.";
 
-using Decoder = DumpEnd (*)(DumpContext&);
-
 }  // namespace trovik

@@ -56,8 +56,8 @@ uint64_t EffectiveSize(uint64_t fileSize) { return std::min(fileSize, kAddressab
 
 bool ExceedsAddressableSize(uint64_t fileSize) { return fileSize > kLastAddressable; }
 
-RangeTexts PresetRange(uint64_t fileSize, int offsetType, bool isIso) {
-  const bool sectors = offsetType == 1;
+RangeTexts PresetRange(uint64_t fileSize, OffsetType offsetType, bool isIso) {
+  const bool sectors = offsetType == OffsetType::Sectors;
   RangeTexts texts{sectors ? "0" : "0x00000000", sectors ? "0" : "0x00000000"};
   const uint64_t size = EffectiveSize(fileSize);
   if (size != 0) {
@@ -76,7 +76,7 @@ ByteRange FixRange(const DumpRequest& request, uint64_t fileSize) {
   const uint32_t last = static_cast<uint32_t>(EffectiveSize(fileSize) - 1);
   uint64_t start = std::min(ParseOffsetText(request.start), last);
   uint64_t end = std::min(ParseOffsetText(request.end), last);
-  if (request.offsetType == 1) {
+  if (request.offsetType == OffsetType::Sectors) {
     const int shift = SectorShift(request.isIso);
     start <<= shift;
     end <<= shift;

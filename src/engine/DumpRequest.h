@@ -6,11 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "engine/DumpType.h"
+
 namespace trovik {
 
-// How the request dialog closed.
-inline constexpr int kResultDump = 1;
-inline constexpr int kResultEdit = 3;
+// How the request dialog closed: "Dump It" or "Edit" (edit mode). The
+// values are the dialog's own result codes, which it compares with.
+enum RequestResult : int { kResultDump = 1, kResultEdit = 3 };
+
+// What the start and end texts count. The stored setting "offset_type"
+// keeps these values.
+enum class OffsetType : int { Bytes = 0, Sectors = 1 };
 
 inline constexpr int kMinCount = 1;
 inline constexpr int kMaxCount = 16384;
@@ -25,9 +31,9 @@ struct DumpRequest {
   int count = 1;           // 1..16384
   bool askOffset = false;  // ask for a display address (OHCI)
   bool isIso = false;      // 2048-byte sectors
-  int dumpType = 0;        // DumpType value; 0 when none was chosen
-  int offsetType = 0;      // 0 = bytes, 1 = sectors
-  int result = kResultDump;
+  DumpType dumpType = DumpType::None;  // None when none was chosen
+  OffsetType offsetType = OffsetType::Bytes;
+  RequestResult result = kResultDump;
   // The run sees the file from this byte on (0: the whole file); its report
   // then opens with a line that names the base.
   uint64_t base = 0;
@@ -54,7 +60,7 @@ struct RangeTexts {
   std::string start;
   std::string end;
 };
-RangeTexts PresetRange(uint64_t fileSize, int offsetType, bool isIso);
+RangeTexts PresetRange(uint64_t fileSize, OffsetType offsetType, bool isIso);
 
 // Start and last byte (inclusive) of a request. Entered values are clamped
 // to the last byte of the file, then sector numbers become byte offsets; a

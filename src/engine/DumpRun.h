@@ -1,4 +1,4 @@
-// One dump run: range fixing, dispatch on the dump type, edit mode and the
+// One dump run: range fixing, the type's decoder, edit mode and the
 // endings. The front end has already chosen and opened the file and
 // collected the request.
 #pragma once
@@ -21,10 +21,10 @@ inline constexpr const char* kAbortText = "\nUser Abort...";
 inline constexpr const char* kBaseLineFormat = "Offsets below are relative to base 0x%llX (the file from byte %llu on).\n";
 inline constexpr const char* kUnknownTypeText = "An Unknown type was specified";
 
-RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink, RunHost& host);
-
-// The decoder of a type, or nullptr when this build has none for it (the
-// general formats and every structure family register here).
-Decoder FindDecoder(DumpType type);
+// Runs the request as the row of its type says (the caller looks the row up
+// in the catalog): nullptr is an unknown type, a row without a decoder a
+// type this build does not have.
+RunStatus RunDump(const DumpTypeInfo* type, const DumpRequest& request, FileAccess& file, ReportSink& sink,
+                  RunHost& host);
 
 }  // namespace trovik

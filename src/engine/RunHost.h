@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+
+#include "engine/DumpType.h"
 
 namespace trovik {
 
@@ -29,13 +32,15 @@ class RunHost {
   // a front end that cannot ask answers no.
   virtual bool Confirm(const std::string& /*question*/) { return false; }
 
-  // Structure editors of edit mode. Each works on the structure's bytes in
-  // place and returns true when the user pressed OK (the bytes are then
-  // written back); false leaves the file as it is.
-  virtual bool EditBpb(uint8_t* /*bpb62*/) { return false; }
-  virtual bool EditMbrEntry(uint8_t* /*entry16*/, int /*index*/) { return false; }
-  virtual bool EditGptHeader(uint8_t* /*header512*/, uint32_t /*start*/, FileAccess& /*file*/) { return false; }
-  virtual bool EditGptEntry(uint8_t* /*entry128*/, int /*index*/) { return false; }
+  // Edit mode: the editor of a structure of this type (its catalog row has
+  // an edit step). bytes is the structure, or item `index` of Count items,
+  // as read from `offset` of `file`; the editor works on them in place and
+  // returns true when the user pressed OK (the bytes are then written back
+  // at offset); false leaves the file as it is.
+  virtual bool EditStructure(DumpType /*type*/, std::span<uint8_t> /*bytes*/, int /*index*/, uint64_t /*offset*/,
+                             FileAccess& /*file*/) {
+    return false;
+  }
 };
 
 }  // namespace trovik

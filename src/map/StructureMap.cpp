@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "catalog/Catalog.h"
 #include "engine/DumpRun.h"
 #include "engine/TextFormat.h"
 #include "map/Probe.h"
@@ -179,8 +180,8 @@ DumpRequest RowRequest(const MapRow& row) {
   request.end = "0";
   request.count = row.count;
   request.isIso = row.isIso;
-  request.dumpType = static_cast<int>(row.type);
-  request.offsetType = 0;
+  request.dumpType = row.type;
+  request.offsetType = OffsetType::Bytes;
   request.base = row.base;
   request.result = kResultDump;
   return request;

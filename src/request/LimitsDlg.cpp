@@ -20,9 +20,9 @@
 #include <QWhatsThis>
 #include <vector>
 
-#include "app/AppSettings.h"
-#include "editors/qt/DialogSupport.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
+#include "gui/AppSettings.h"
+#include "gui/DialogSupport.h"
 #include "request/HelpDlg.h"
 #include "request/HelpTexts.h"
 
@@ -43,6 +43,8 @@ constexpr int kHelpId = 9;
 constexpr int kTypeColumns = 4;
 
 const char* const kControlId = "controlId";
+
+OffsetType OffsetTypeOf(int offsetType) { return offsetType == 1 ? OffsetType::Sectors : OffsetType::Bytes; }
 
 // Splits the groups (their sizes in rows, in order) into `columns` runs of
 // consecutive groups whose tallest run is as short as possible.
@@ -228,7 +230,7 @@ void CLimitsDlg::showEvent(QShowEvent* event) {
 
 void CLimitsDlg::OnInitDialog() {
   UpdateData(false);
-  m_nOffsetType = settings::OffsetType();
+  m_nOffsetType = static_cast<int>(settings::OffsetType());
   m_bIsIso = settings::IsIso();
   ShowOffsetMode();
   if (m_nOffsetType == 1) isIso_->setChecked(m_bIsIso);
@@ -328,7 +330,7 @@ void CLimitsDlg::OnToggleOffset() {
 void CLimitsDlg::OnClose(int result) {
   if (count_->text().isEmpty()) count_->setText(QStringLiteral("1"));
   m_nDumpType = types_->checkedId() > 0 ? types_->checkedId() : 0;
-  settings::SetOffsetType(m_nOffsetType);
+  settings::SetOffsetType(OffsetTypeOf(m_nOffsetType));
   m_bIsIso = isIso_->isChecked();
   settings::SetIsIso(m_bIsIso);
   if (!UpdateData(true)) return;
@@ -376,9 +378,9 @@ DumpRequest CLimitsDlg::Request() const {
   request.count = m_nCount;
   request.askOffset = m_bAskOffset;
   request.isIso = m_bIsIso;
-  request.dumpType = m_nDumpType;
-  request.offsetType = m_nOffsetType;
-  request.result = result();
+  request.dumpType = static_cast<DumpType>(m_nDumpType);
+  request.offsetType = OffsetTypeOf(m_nOffsetType);
+  request.result = static_cast<RequestResult>(result());
   return request;
 }
 

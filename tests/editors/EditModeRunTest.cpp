@@ -26,7 +26,7 @@ DumpResult RunEdit(DumpType type, const char* start, int count, FakeFile& file, 
                    bool iso = false) {
   DumpRequest request = MakeRequest(type, start, "0", count);
   request.result = kResultEdit;
-  request.offsetType = offsetType;
+  request.offsetType = static_cast<OffsetType>(offsetType);
   request.isIso = iso;
   return RunOnFile(request, file, &host);
 }
@@ -98,6 +98,40 @@ TEST(EditMode, EachCountItemHasItsEditorAndOnlyConfirmedItemsAreWritten) {
   Inverting(host, 16, [](int index) { return index == 3; });
   EXPECT_NE(RunEdit(DumpType::Mbr, "0x1BE", 4, mbr, host).text.find("(0x000001EE)\n            Boot ID: 0xFF"),
             std::string::npos);
+}
+
+// The one editing entry of the front end: what the GUI's dialogs get besides the bytes (the GPT header's dialog reads the
+// entry array from the file, relative to the header's offset).
+class RecordingHost : public ScriptedHost {
+ public:
+  std::vector<std::string> calls;
+  const FileAccess* file = nullptr;
+  bool EditStructure(DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset, FileAccess& f) override {
+    calls.push_back(std::to_string(static_cast<int>(type)) + " " + std::to_string(bytes.size()) + " #" +
+                    std::to_string(index) + " at " + std::to_string(offset));
+    file = &f;
+    return ScriptedHost::EditStructure(type, bytes, index, offset, f);
+  }
+};
+
+TEST(EditMode, TheFrontEndGetsTheTypeTheItemAndItsOffsetInTheFile) {
+  struct Case {
+    DumpType type;
+    const char* start;
+    int count;
+    int offsetType;
+    std::vector<std::string> calls;
+  };
+  for (const Case& c : {Case{DumpType::Mbr, "0x1BE", 3, 0, {"1038 16 #0 at 446", "1038 16 #1 at 462", "1038 16 #2 at 478"}},
+                        Case{DumpType::GptEntry, "2", 2, 1, {"1024 128 #0 at 1024", "1024 128 #1 at 1152"}},
+                        Case{DumpType::GptHeader, "1", 3, 1, {"1023 512 #0 at 512"}},
+                        Case{DumpType::FatBpb, "0x10", 2, 0, {"1019 62 #0 at 16"}}}) {
+    FakeFile file(Distinct(0x1000));
+    RecordingHost host;
+    RunEdit(c.type, c.start, c.count, file, host, c.offsetType);
+    EXPECT_EQ(host.calls, c.calls);
+    EXPECT_EQ(host.file, &file);
+  }
 }
 
 TEST(EditMode, StructuresPastTheEndOfTheFileAreListedNotEdited) {

@@ -24,18 +24,24 @@ class ModelHost : public ScriptedHost {
   bool recalculate = false;
   std::string recalculationMessage;
 
-  bool EditBpb(uint8_t* data) override { return Through(bpb, LoadBpbForm(data), StoreBpbForm, data); }
-  bool EditMbrEntry(uint8_t* data, int index) override {
-    return Through(mbr, LoadMbrForm(data, index), StoreMbrForm, data);
-  }
-  bool EditGptEntry(uint8_t* data, int index) override {
-    return Through(gptEntry, LoadGptEntryForm(data, index), StoreGptEntryForm, data);
-  }
-  bool EditGptHeader(uint8_t* data, uint32_t start, FileAccess& file) override {
-    if (!recalculate) return false;
-    const CrcRecalculation r = RecalculateGptCrcs(data, start, file);
-    recalculationMessage = r.message;
-    return r.ok;
+  bool EditStructure(DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset, FileAccess& file) override {
+    uint8_t* data = bytes.data();
+    switch (type) {
+      case DumpType::FatBpb:
+        return Through(bpb, LoadBpbForm(data), StoreBpbForm, data);
+      case DumpType::Mbr:
+        return Through(mbr, LoadMbrForm(data, index), StoreMbrForm, data);
+      case DumpType::GptEntry:
+        return Through(gptEntry, LoadGptEntryForm(data, index), StoreGptEntryForm, data);
+      case DumpType::GptHeader: {
+        if (!recalculate) return false;
+        const CrcRecalculation r = RecalculateGptCrcs(data, static_cast<uint32_t>(offset), file);
+        recalculationMessage = r.message;
+        return r.ok;
+      }
+      default:
+        return false;
+    }
   }
 
  private:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 #include "support/FakeFile.h"
 #include "support/Golden.h"
 
@@ -47,7 +47,7 @@ TEST(GeneralFormats, Listings) {
     test::ScriptedHost host;
     host.abortAfterPolls = c.abortAfterPolls;
     DumpRequest request = MakeRequest(c.type, c.start, c.end);
-    request.offsetType = c.offsetType;
+    request.offsetType = static_cast<OffsetType>(c.offsetType);
     const auto result = RunOnBytes(request, Counting(c.size), &host);
     EXPECT_EQ(result.status, c.abortAfterPolls < 0 ? RunStatus::Done : RunStatus::Aborted) << c.golden;
     test::ExpectReport(result, std::string("engine/") + c.golden);
@@ -110,20 +110,20 @@ TEST(Range, OffsetTextsAndTheirClamping) {
         Case{"0x00800000", "0x00800001", 1, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
         Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF}, Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF}}) {
     DumpRequest request = MakeRequest(DumpType::DosDebug, c.start, c.end);
-    request.offsetType = c.offsetType;
+    request.offsetType = static_cast<OffsetType>(c.offsetType);
     request.isIso = c.iso;
     const ByteRange r = FixRange(request, c.size);
     EXPECT_EQ(r.start, c.first) << c.start << ".." << c.end;
     EXPECT_EQ(r.end, c.last) << c.start << ".." << c.end;
   }
 
-  EXPECT_EQ(PresetRange(0, 0, false).end, "0x00000000");
-  EXPECT_EQ(PresetRange(0, 1, false).end, "0");
-  EXPECT_EQ(PresetRange(4096, 0, false).start + ".." + PresetRange(4096, 0, false).end, "0x00000000..0x00000FFF");
-  EXPECT_EQ(PresetRange(4096, 1, false).end, "8");
-  EXPECT_EQ(PresetRange(4096, 1, true).end, "2");
-  EXPECT_EQ(PresetRange(fiveGiB, 0, false).end, "0xFFFFFFFF");
-  EXPECT_EQ(PresetRange(fiveGiB, 1, false).end, "8388608");
+  EXPECT_EQ(PresetRange(0, OffsetType::Bytes, false).end, "0x00000000");
+  EXPECT_EQ(PresetRange(0, OffsetType::Sectors, false).end, "0");
+  EXPECT_EQ(PresetRange(4096, OffsetType::Bytes, false).start + ".." + PresetRange(4096, OffsetType::Bytes, false).end, "0x00000000..0x00000FFF");
+  EXPECT_EQ(PresetRange(4096, OffsetType::Sectors, false).end, "8");
+  EXPECT_EQ(PresetRange(4096, OffsetType::Sectors, true).end, "2");
+  EXPECT_EQ(PresetRange(fiveGiB, OffsetType::Bytes, false).end, "0xFFFFFFFF");
+  EXPECT_EQ(PresetRange(fiveGiB, OffsetType::Sectors, false).end, "8388608");
   EXPECT_TRUE(ExceedsAddressableSize(1ULL << 32));
   EXPECT_FALSE(ExceedsAddressableSize((1ULL << 32) - 1));
 }
@@ -132,7 +132,7 @@ TEST(DumpRun, UnknownTypesAndReadErrorsEndTheRunWithTheirMessage) {
   for (const auto& row : DumpTypeTable()) EXPECT_NE(FindDecoder(row.id), nullptr) << row.name;
   for (int type : {0, 1004, 9999}) {
     DumpRequest request = MakeRequest(DumpType::DosDebug, "0", "15");
-    request.dumpType = type;
+    request.dumpType = static_cast<DumpType>(type);
     const auto result = RunOnBytes(request, std::vector<uint8_t>(16));
     EXPECT_EQ(result.status, RunStatus::Done);
     EXPECT_EQ(result.text, "");
@@ -160,7 +160,7 @@ TEST(DumpRun, FilesOf4GiBAndMoreEndAtTheLastAddressableByte) {
 
   EXPECT_EQ(test::RunOnFile(MakeRequest(DumpType::AsciiText, "0xFFFFFFF0", "-1"), file).text, "0123456789abcdef");
   DumpRequest sectors = MakeRequest(DumpType::Basic, "8388607", "8388609");  // the last sector and beyond
-  sectors.offsetType = 1;
+  sectors.offsetType = OffsetType::Sectors;
   const std::string basic = test::RunOnFile(sectors, file).text;
   EXPECT_EQ(std::count(basic.begin(), basic.end(), '&'), 512);
   EXPECT_EQ(basic.substr(basic.size() - 10), "&h65, &h66");

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <optional>
 
+#include "catalog/Catalog.h"
 #include "engine/ByteOrder.h"
-#include "engine/DumpType.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"
@@ -36,10 +36,9 @@ class FuzzHost : public RunHost {
   bool AbortRequested() override { return abortAfterPolls >= 0 && polls_++ >= abortAfterPolls; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   std::optional<uint32_t> AskStartOffset() override { return address; }
-  bool EditBpb(uint8_t* data) override { return Edit(data, 62, 0); }
-  bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, 16, index); }
-  bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 512, 0); }
-  bool EditGptEntry(uint8_t* data, int index) override { return Edit(data, 128, index); }
+  bool EditStructure(DumpType, std::span<uint8_t> bytes, int index, uint64_t, FileAccess&) override {
+    return Edit(bytes.data(), bytes.size(), index);
+  }
 
  private:
   // An editor that changes some bytes, as a user typing values would.
@@ -119,9 +118,9 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   }
 
   DumpRequest request;
-  request.dumpType = static_cast<int>(type.id);
+  request.dumpType = type.id;
   request.isIso = flags & 1;
-  request.offsetType = (flags & 2) ? 1 : 0;
+  request.offsetType = (flags & 2) ? OffsetType::Sectors : OffsetType::Bytes;
   request.askOffset = flags & 4;
   request.result = (flags & 8) ? kResultEdit : kResultDump;
   // The front ends hand types without Count a count of 1; others get 1..16384.
@@ -136,21 +135,21 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   if (placement & 4) {
     // Extreme offsets as they stand; a general format still covers a short
     // range (or none, when the end wraps below the start).
-    if (type.endEnabled) end = start + rawEnd % (request.offsetType == 1 ? 8 : 4096);
+    if (type.endEnabled) end = start + rawEnd % (request.offsetType == OffsetType::Sectors ? 8 : 4096);
   } else {
     // Mostly inside the bytes, where the structures are; never past the
     // last addressable byte, where a wrap would make a 4 GiB range.
     const uint64_t span = bytes.size() + 64;
     start = static_cast<uint32_t>(std::min<uint64_t>(base + rawStart % span, kLastAddressable));
     end = static_cast<uint32_t>(std::min<uint64_t>(base + rawEnd % span, kLastAddressable));
-    if (request.offsetType == 1) {
+    if (request.offsetType == OffsetType::Sectors) {
       const int shift = SectorShift(request.isIso);
       start >>= shift;
       end = (end >> shift) + 1;
     }
   }
-  request.start = request.offsetType == 1 ? Format("%u", start) : Format("0x%08X", start);
-  request.end = request.offsetType == 1 ? Format("%u", end) : Format("0x%08X", end);
+  request.start = request.offsetType == OffsetType::Sectors ? Format("%u", start) : Format("0x%08X", start);
+  request.end = request.offsetType == OffsetType::Sectors ? Format("%u", end) : Format("0x%08X", end);
 
   WindowFile file(std::move(bytes), base, extra);
   file.failWrites = flags & 32;

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 #include "engine/FileAccess.h"
 
 namespace trovik::fuzz {

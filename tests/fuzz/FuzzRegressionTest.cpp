@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "fuzz/FuzzInput.h"
 #include "support/ReportCapture.h"
 

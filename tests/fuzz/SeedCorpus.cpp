@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "fuzz/FuzzInput.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/DumpRunner.h"
 #include "app/MainFrame.h"
 #include "app/TrovikDoc.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
 #include "engine/TextFormat.h"
 #include "support/Program.h"
 #include "support/Scratch.h"
@@ -95,7 +95,7 @@ TEST_P(CliAgreement, SameReportAndMessagesForEveryType) {
                                        "-e", end, "-n", std::to_string(count), "--color", "always", path});
 
     DumpRequest request;
-    request.dumpType = static_cast<int>(type.id);
+    request.dumpType = type.id;
     request.start = start;
     request.end = end;
     request.count = count;

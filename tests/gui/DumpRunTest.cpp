@@ -17,12 +17,12 @@
 #include <unistd.h>
 
 #include "GuiTestSupport.h"
-#include "app/AppSettings.h"
 #include "app/DumpRunner.h"
 #include "app/MainFrame.h"
 #include "app/TrovikView.h"
 #include "engine/DumpType.h"
 #include "engine/Report.h"
+#include "gui/AppSettings.h"
 #include "request/LimitsDlg.h"
 #include "request/StartOffsetDlg.h"
 #include "support/Scratch.h"
@@ -149,7 +149,7 @@ TEST_F(DumpRunTest, EscapeStopsARunningDumpWithTheAbortEnding) {
   std::vector<uint8_t> bytes(64 << 20, 0x41);
   auto file = std::make_unique<MemoryFile>(std::move(bytes));
   DumpRequest request;
-  request.dumpType = static_cast<int>(DumpType::DosDebug);
+  request.dumpType = DumpType::DosDebug;
   request.start = "0";
   request.end = "0xFFFFFFFF";
   Runner()->SetProgressDelay(0);

@@ -6,8 +6,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/AppSettings.h"
 #include "app/TrovikApp.h"
+#include "gui/AppSettings.h"
 
 namespace {
 

@@ -45,7 +45,7 @@ QByteArray SampleBytes(int size) {
 
 DumpRequest Request(DumpType type) {
   DumpRequest request;
-  request.dumpType = static_cast<int>(type);
+  request.dumpType = type;
   request.start = "0";
   request.end = "0xFFFFFFFF";
   return request;

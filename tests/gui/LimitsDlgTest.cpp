@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "GuiTestSupport.h"
-#include "app/AppSettings.h"
-#include "engine/DumpType.h"
+#include "catalog/Catalog.h"
+#include "gui/AppSettings.h"
 #include "request/LimitsDlg.h"
 #include "request/StartOffsetDlg.h"
 
@@ -62,7 +62,7 @@ TEST_F(LimitsDlgTest, HoldsEveryTypeOfTheTableWithTwoThatCannotBeChosen) {
 }
 
 TEST_F(LimitsDlgTest, OpensInSectorModeFromTheSettings) {
-  settings::SetOffsetType(1);
+  settings::SetOffsetType(OffsetType::Sectors);
   settings::SetIsIso(true);
   Open();
   EXPECT_EQ(Button(1050)->text(), QStringLiteral("Starting Sector:"));
@@ -142,12 +142,12 @@ TEST_F(LimitsDlgTest, DumpItClosesWithTheRequestAndKeepsTheModes) {
   QTest::mouseClick(Button(3), Qt::LeftButton);
   EXPECT_EQ(dlg.result(), kResultEdit);
   const DumpRequest request = dlg.Request();
-  EXPECT_EQ(request.dumpType, 1038);
+  EXPECT_EQ(request.dumpType, DumpType::Mbr);
   EXPECT_EQ(request.count, 2);
-  EXPECT_EQ(request.offsetType, 1);
+  EXPECT_EQ(request.offsetType, OffsetType::Sectors);
   EXPECT_EQ(request.start, "0");  // the toggle counted as an edit of the start
   EXPECT_EQ(request.result, kResultEdit);
-  EXPECT_EQ(settings::OffsetType(), 1);
+  EXPECT_EQ(settings::OffsetType(), OffsetType::Sectors);
 }
 
 TEST_F(LimitsDlgTest, TypesWithoutCountRunOnce) {

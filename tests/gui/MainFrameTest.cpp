@@ -21,12 +21,12 @@
 #include <QToolBar>
 
 #include "GuiTestSupport.h"
-#include "app/AppSettings.h"
 #include "app/MainFrame.h"
 #include "app/Memory.h"
 #include "app/ReportPrinter.h"
 #include "app/TrovikView.h"
 #include "app/WindowPlacement.h"
+#include "gui/AppSettings.h"
 
 namespace trovik {
 namespace {
@@ -173,7 +173,7 @@ TEST(WindowPlacement, TheCloseBoxKeepsItTooButACancelledCloseDoesNot) {
 
 TEST(Settings, ValuesRoundTripUnderTheirKeys) {
   settings::SetLastFilename(QStringLiteral("/tmp/disk.img"));
-  settings::SetOffsetType(1);
+  settings::SetOffsetType(OffsetType::Sectors);
   settings::SetIsIso(true);
   QSettings store(QStringLiteral("Velmarra"), QStringLiteral("trovik"));
   EXPECT_EQ(store.value(QStringLiteral("Settings/last_filename")).toString(), QStringLiteral("/tmp/disk.img"));

@@ -19,7 +19,7 @@ namespace {
 
 void Dump(trovik::CMainFrame& frame, const std::string& image, trovik::DumpType type, const char* start, int count) {
   trovik::DumpRequest request;
-  request.dumpType = static_cast<int>(type);
+  request.dumpType = type;
   request.start = start;
   request.end = "0";
   request.count = count;

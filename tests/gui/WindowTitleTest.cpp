@@ -9,7 +9,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/MainFrame.h"
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 #include "editors/qt/EditBpbDlg.h"
 #include "editors/qt/EditGptDlgs.h"
 #include "editors/qt/EditMbrDlg.h"

@@ -41,7 +41,7 @@ bool ScriptedHost::Edit(uint8_t* data, int index) {
 
 DumpRequest MakeRequest(DumpType type, std::string start, std::string end, int count) {
   DumpRequest request;
-  request.dumpType = static_cast<int>(type);
+  request.dumpType = type;
   request.start = std::move(start);
   request.end = std::move(end);
   request.count = count;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DumpRun.h"
+#include "catalog/Catalog.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
 #include "engine/RunHost.h"
@@ -54,10 +54,9 @@ class ScriptedHost : public RunHost {
     questions.push_back(question);
     return confirm;
   }
-  bool EditBpb(uint8_t* data) override { return Edit(data, 0); }
-  bool EditMbrEntry(uint8_t* data, int index) override { return Edit(data, index); }
-  bool EditGptHeader(uint8_t* data, uint32_t, FileAccess&) override { return Edit(data, 0); }
-  bool EditGptEntry(uint8_t* data, int index) override { return Edit(data, index); }
+  bool EditStructure(DumpType, std::span<uint8_t> bytes, int index, uint64_t, FileAccess&) override {
+    return Edit(bytes.data(), index);
+  }
 
  private:
   bool Edit(uint8_t* data, int index);

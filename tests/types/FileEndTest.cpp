@@ -61,18 +61,18 @@ TEST(FileEnd, AWalkThatRunsOffTheEndStopsAfterTheFirstItemWhollyPastIt) {
 }
 
 TEST(FileEnd, TheSectorModePresetCoversALastPartialSector) {
-  EXPECT_EQ(PresetRange(300, 1, false).end, "1");
-  EXPECT_EQ(PresetRange(1000, 1, false).end, "2");
-  EXPECT_EQ(PresetRange(1024, 1, false).end, "2");
-  EXPECT_EQ(PresetRange(1025, 1, false).end, "3");
-  EXPECT_EQ(PresetRange(2049, 1, true).end, "2");
-  EXPECT_EQ(PresetRange(0, 1, false).end, "0");
-  EXPECT_EQ(PresetRange(5ULL << 30, 1, false).end, "8388608");
-  EXPECT_EQ(PresetRange(1000, 0, false).end, "0x000003E7");
+  EXPECT_EQ(PresetRange(300, OffsetType::Sectors, false).end, "1");
+  EXPECT_EQ(PresetRange(1000, OffsetType::Sectors, false).end, "2");
+  EXPECT_EQ(PresetRange(1024, OffsetType::Sectors, false).end, "2");
+  EXPECT_EQ(PresetRange(1025, OffsetType::Sectors, false).end, "3");
+  EXPECT_EQ(PresetRange(2049, OffsetType::Sectors, true).end, "2");
+  EXPECT_EQ(PresetRange(0, OffsetType::Sectors, false).end, "0");
+  EXPECT_EQ(PresetRange(5ULL << 30, OffsetType::Sectors, false).end, "8388608");
+  EXPECT_EQ(PresetRange(1000, OffsetType::Bytes, false).end, "0x000003E7");
 
   // The preset as the request's end: the whole 1000-byte file.
-  DumpRequest request = MakeRequest(DumpType::DosDebug, "0", PresetRange(1000, 1, false).end);
-  request.offsetType = 1;
+  DumpRequest request = MakeRequest(DumpType::DosDebug, "0", PresetRange(1000, OffsetType::Sectors, false).end);
+  request.offsetType = OffsetType::Sectors;
   const auto result = RunOnBytes(request, std::vector<uint8_t>(1000, 0x41));
   EXPECT_NE(result.text.find("000003E0  41 41 41 41 41 41 41 41"), std::string::npos) << result.text;
 }

@@ -3,9 +3,19 @@
 // these headers is checked.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group box of the family's types.
+inline constexpr std::string_view kExeGroup = " PE EXE ";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> ExeTypes();
 
 // DOS EXE header (64 bytes) and the 112 stub bytes after it.
 DumpEnd DumpMz(DumpContext& ctx);

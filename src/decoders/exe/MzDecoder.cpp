@@ -62,3 +62,16 @@ DumpEnd DumpMz(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows MzRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Mz, .name = "mz", .caption = "DOS EXE", .group = kExeGroup,
+     .help = "Dump the specified offset of data as the DOS EXE Header.", .decoder = DumpMz},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

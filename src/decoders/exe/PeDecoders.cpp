@@ -137,3 +137,21 @@ DumpEnd DumpPeSection(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows PeRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::PeHeader, .name = "pe-header", .caption = "PE Header", .group = kExeGroup,
+     .help = "Dump the specified offset of data as the PE EXE Header.", .decoder = DumpPeHeader},
+    {.id = DumpType::PeOptional, .name = "pe-optional", .caption = "PE Optional Header", .group = kExeGroup,
+     .help = "Dump the specified offset of data as the PE EXE Optional Header.", .decoder = DumpPeOptional},
+    {.id = DumpType::PeSection, .name = "pe-section", .caption = "PE Section Header", .group = kExeGroup,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data as the PE EXE Section Header.", .decoder = DumpPeSection},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

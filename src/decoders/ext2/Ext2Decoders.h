@@ -2,9 +2,19 @@
 // descriptors, inodes, directory entries and the journal superblock.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group box of the family's types.
+inline constexpr std::string_view kExt2Group = " EXT2/3/4 File System ";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> Ext2Types();
 
 // One 1024-byte superblock (DumpType::Ext2Super).
 DumpEnd DumpExt2Super(DumpContext& ctx);

@@ -69,3 +69,17 @@ DumpEnd DumpExt2Dir(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows Ext2DirRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Ext2Dir, .name = "ext2-dir", .caption = "Directory Entry", .group = kExt2Group,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data for the EXT2 FS Directory Entry.", .decoder = DumpExt2Dir},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -102,3 +102,20 @@ DumpEnd DumpExt2Group(DumpContext& ctx) { return DumpGroups(ctx, false); }
 DumpEnd DumpExt4Group(DumpContext& ctx) { return DumpGroups(ctx, true); }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows Ext2GroupRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Ext2Group, .name = "ext2-group", .caption = "Group Descriptor", .group = kExt2Group,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data for the EXT2 FS Group Descriptor.", .decoder = DumpExt2Group},
+    {.id = DumpType::Ext4Group, .name = "ext4-group", .caption = "Group Descriptor (ext4)", .group = kExt2Group,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data for the EXT2 FS Group Descriptor (ext4).", .decoder = DumpExt4Group},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -232,3 +232,20 @@ DumpEnd DumpExt2InodeLong(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows Ext2InodeRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Ext2Inode, .name = "ext2-inode", .caption = "Inode", .group = kExt2Group, .countEnabled = true,
+     .defaultCount = 1, .help = "Dump the specified offset of data for the EXT2 FS Inode Table.",
+     .decoder = DumpExt2Inode},
+    {.id = DumpType::Ext2InodeLong, .name = "ext2-inode-long", .caption = "Inode (Long Inode)", .group = kExt2Group,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data for the EXT2 FS Inode Table (ext4).", .decoder = DumpExt2InodeLong},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

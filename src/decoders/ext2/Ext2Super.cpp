@@ -281,3 +281,16 @@ DumpEnd DumpExt2Super(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows Ext2SuperRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Ext2Super, .name = "ext2-super", .caption = "Super Block", .group = kExt2Group,
+     .help = "Dump the specified offset of data for the EXT2 FS Super Block.", .decoder = DumpExt2Super},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

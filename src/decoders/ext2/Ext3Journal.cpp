@@ -100,3 +100,16 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows Ext3JournalRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Ext3Journal, .name = "ext3-journal", .caption = "Journal Super Block", .group = kExt2Group,
+     .help = "Dump the specified offset of data for the EXT2 FS Journal's Super Block.", .decoder = DumpExt3Journal},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

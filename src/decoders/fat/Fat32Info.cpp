@@ -55,3 +55,16 @@ DumpEnd DumpFat32Info(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows Fat32InfoRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Fat32Info, .name = "fat32-info", .caption = "FAT32 Info Block", .group = kFatGroup,
+     .help = "Dump the specified offset of data for the FAT32 FS Info Structure.", .decoder = DumpFat32Info},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -203,3 +203,19 @@ DumpEnd DumpFat32Bpb(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows FatBpbRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::FatBpb, .name = "fat-bpb", .caption = "BIOS Param Block (12/16)", .group = kFatGroup,
+     .help = "Dump the specified offset of data for the FAT FS BIOS Parameter Block.", .decoder = DumpFatBpb,
+     .edit = {.itemSize = fat::kBpbSize}},
+    {.id = DumpType::Fat32Bpb, .name = "fat32-bpb", .caption = "BIOS Param Block (32)", .group = kFatGroup,
+     .help = "Dump the specified offset of data for the FAT32 FS BIOS Parameter Block.", .decoder = DumpFat32Bpb},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

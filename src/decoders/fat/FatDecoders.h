@@ -2,9 +2,19 @@
 // and long-name) and the FAT32 FS information sector.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group box of the family's types.
+inline constexpr std::string_view kFatGroup = "FAT File System ";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> FatTypes();
 
 // "BIOS Param Block (12/16)": one 62-byte block.
 DumpEnd DumpFatBpb(DumpContext& ctx);

@@ -122,3 +122,20 @@ DumpEnd DumpFatLfn(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows FatDirRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::FatDir, .name = "fat-dir", .caption = "Root Entry", .group = kFatGroup, .countEnabled = true,
+     .defaultCount = 5, .help = "Dump the specified offset of data for the FAT FS Root Entry.",
+     .decoder = DumpFatDir},
+    {.id = DumpType::FatLfn, .name = "fat-lfn", .caption = "Root Entry (LFN)", .group = kFatGroup,
+     .countEnabled = true, .defaultCount = 5,
+     .help = "Dump the specified offset of data for the FAT FS LFN Root Entry.", .decoder = DumpFatLfn},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -3,9 +3,19 @@
 // directory entries.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group box of the family's types.
+inline constexpr std::string_view kLeanGroup = " LEAN File System ";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> LeanTypes();
 
 // One 512-byte superblock at the start offset.
 DumpEnd DumpLeanSuper(DumpContext& ctx);

@@ -95,3 +95,17 @@ DumpEnd DumpLeanDir(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows LeanDirectoryRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::LeanDir, .name = "lean-dir", .caption = "Directory Entry", .group = kLeanGroup,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data for the LEAN FS Directory Entry.", .decoder = DumpLeanDir},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

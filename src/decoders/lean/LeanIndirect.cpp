@@ -77,3 +77,17 @@ DumpEnd DumpLeanIndirect(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows LeanIndirectRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::LeanIndirect, .name = "lean-indirect", .caption = "Indirect", .group = kLeanGroup,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data for the LEAN FS Indirect Structure.", .decoder = DumpLeanIndirect},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -169,3 +169,16 @@ DumpEnd DumpLeanInode(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows LeanInodeRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::LeanInode, .name = "lean-inode", .caption = "Inode", .group = kLeanGroup,
+     .help = "Dump the specified offset of data for the LEAN FS Inode.", .decoder = DumpLeanInode},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

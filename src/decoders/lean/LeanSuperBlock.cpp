@@ -90,3 +90,16 @@ DumpEnd DumpLeanSuper(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows LeanSuperBlockRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::LeanSuper, .name = "lean-super", .caption = "Super Block", .group = kLeanGroup,
+     .help = "Dump the specified offset of data for the LEAN FS Superblock.", .decoder = DumpLeanSuper},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

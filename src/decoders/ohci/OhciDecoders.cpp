@@ -163,3 +163,25 @@ DumpEnd DumpOhciTd(DumpContext& ctx) { return DumpItems<ohci::td::kSize>(ctx, Li
 DumpEnd DumpOhciItd(DumpContext& ctx) { return DumpItems<ohci::itd::kSize>(ctx, ListItd); }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows OhciRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::OhciHcca, .name = "ohci-hcca", .caption = "HCCA", .group = kOhciGroup, .endEnabled = true,
+     .help = "Dump the specified offset of data as the OHCI HCCA.", .decoder = DumpOhciHcca},
+    {.id = DumpType::OhciEd, .name = "ohci-ed", .caption = "Endpoint Desc.", .group = kOhciGroup,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data as the OHCI Endpoint Descriptor.", .decoder = DumpOhciEd},
+    {.id = DumpType::OhciTd, .name = "ohci-td", .caption = "Transfer Desc.", .group = kOhciGroup,
+     .countEnabled = true, .defaultCount = 1,
+     .help = "Dump the specified offset of data as the OHCI Transfer Descriptor.", .decoder = DumpOhciTd},
+    {.id = DumpType::OhciItd, .name = "ohci-itd", .caption = "Iso. Transfer Desc.", .group = kOhciGroup,
+     .countEnabled = true, .defaultCount = 1, .buttonEnabled = false,
+     .help = "Dump the specified offset of data as the OHCI ISO Transfer Descriptor.", .decoder = DumpOhciItd},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -9,9 +9,19 @@
 // item (the bytes are still read from the requested file offset).
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group box of the family's types.
+inline constexpr std::string_view kOhciGroup = " OHCI";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> OhciTypes();
 
 // DumpType::OhciHcca: one communications area (Count is not used).
 DumpEnd DumpOhciHcca(DumpContext& ctx);

@@ -130,3 +130,22 @@ DumpEnd DumpIsoPathTable(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows IsoRecordsRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::IsoDir, .name = "iso-dir", .caption = "Root Entry", .group = kIsoGroup, .countEnabled = true,
+     .defaultCount = 5, .decoder = DumpIsoDirRecord},
+    {.id = DumpType::IsoDirWide, .name = "iso-dir-wide", .caption = "Root Entry (wide)", .group = kIsoGroup,
+     .countEnabled = true, .defaultCount = 5, .decoder = DumpIsoDirRecord},
+    {.id = DumpType::IsoPath, .name = "iso-path", .caption = "Path Table Entry", .group = kIsoGroup,
+     .countEnabled = true, .defaultCount = 5, .decoder = DumpIsoPathTable},
+    {.id = DumpType::IsoPathWide, .name = "iso-path-wide", .caption = "P Tab Entry (wide)", .group = kIsoGroup,
+     .countEnabled = true, .defaultCount = 5, .decoder = DumpIsoPathTable},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -129,3 +129,18 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows IsoVolumeDescriptorRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::IsoPvd, .name = "iso-pvd", .caption = "Primary Vol Desc", .group = kIsoGroup,
+     .help = "Dump the specified offset of data for a PVD/SVD of a CDROM.", .decoder = DumpIsoVolumeDescriptor},
+    {.id = DumpType::IsoSvd, .name = "iso-svd", .caption = "Sumplmnt Vol Desc", .group = kIsoGroup,
+     .help = "Dump the specified offset of data for a PVD/SVD of a CDROM.", .decoder = DumpIsoVolumeDescriptor},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

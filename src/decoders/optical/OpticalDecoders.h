@@ -3,9 +3,20 @@
 // big-endian 16-bit names), and UDF descriptors with their tag checks.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group boxes of the family's types.
+inline constexpr std::string_view kIsoGroup = " CDROM (ISO)";
+inline constexpr std::string_view kUdfGroup = " CDROM (UDF)";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> OpticalTypes();
 
 // One 2,048-byte volume descriptor: DumpType::IsoPvd (primary) and
 // DumpType::IsoSvd (supplementary, Joliet texts).

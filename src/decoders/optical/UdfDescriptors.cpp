@@ -414,3 +414,16 @@ DumpEnd DumpUdf(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows UdfRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Udf, .name = "udf", .caption = "Volume Descriptor", .group = kUdfGroup, .countEnabled = true,
+     .defaultCount = 1, .help = "Dump the specified offset of data as the PE Stub.", .decoder = DumpUdf},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

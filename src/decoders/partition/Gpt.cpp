@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "decoders/partition/Crc32.h"
+#include "decoders/partition/GptMirror.h"
 #include "decoders/partition/GptLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
 #include "engine/ByteOrder.h"
@@ -111,6 +112,33 @@ DumpEnd DumpGptEntry(DumpContext& ctx) {
     if (ctx.AbortRequested()) return DumpEnd::Abort;
   }
   return DumpEnd::Normal;
+}
+
+}  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+namespace {
+void MirrorHeader(uint64_t start, uint64_t length, FileAccess& file, RunHost& host) {
+  OfferGptMirror(true, start, length, file, host);
+}
+void MirrorEntries(uint64_t start, uint64_t length, FileAccess& file, RunHost& host) {
+  OfferGptMirror(false, start, length, file, host);
+}
+}  // namespace
+
+DumpTypeRows GptRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::GptHeader, .name = "gpt-header", .caption = "Header", .group = kGptGroup,
+     .help = "Dump the specified offset of data for a GUID Partition Table Header.", .decoder = DumpGptHeader,
+     .edit = {.itemSize = gpt::kHeaderSectorSize, .dumpAfterCancel = true, .afterWrite = MirrorHeader}},
+    {.id = DumpType::GptEntry, .name = "gpt-entry", .caption = "Entry", .group = kGptGroup, .countEnabled = true,
+     .defaultCount = 1, .help = "Dump the specified offset of data for a GUID Partition Table Entry.",
+     .decoder = DumpGptEntry, .edit = {.itemSize = gpt::kEntrySize, .perItem = true, .dumpAfterCancel = true,
+              .afterWrite = MirrorEntries}},
+  };
+  return kRows;
 }
 
 }  // namespace trovik

@@ -196,3 +196,19 @@ DumpEnd DumpMbr(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows MbrRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::Mbr, .name = "mbr", .caption = "Master Boot Rec", .group = kBootGroup, .countEnabled = true,
+     .defaultCount = 4, .defaultStart = 0x1BE,
+     .help = "Dump the specified offset of data as a Master Boot Record's Partition Table.\nHint:\n"
+             "  Use 0x1BE as the starting offset and place 4 in the Count field",
+     .decoder = DumpMbr, .edit = {.itemSize = mbr::kEntrySize, .perItem = true, .dumpAfterCancel = true}},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

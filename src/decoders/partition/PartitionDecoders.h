@@ -3,10 +3,20 @@
 #pragma once
 
 #include <array>
+#include <string_view>
+#include <vector>
 
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group boxes of the family's types.
+inline constexpr std::string_view kGptGroup = " GUID Partition ";
+inline constexpr std::string_view kBootGroup = " BOOT ";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> PartitionTypes();
 
 // "Master Boot Rec": Count 16-byte partition entries.
 DumpEnd DumpMbr(DumpContext& ctx);

@@ -2,9 +2,19 @@
 // three kinds of 128-byte directory slot.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "engine/DumpContext.h"
 
 namespace trovik {
+
+// The request dialog's group box of the family's types.
+inline constexpr std::string_view kQorGroup = " QOR File System ";
+
+// The family's rows of the catalog, in dialog order: the rows its decoder
+// files end with, joined as its CMakeLists.txt lists them.
+std::vector<DumpTypeInfo> QorTypes();
 
 // One 512-byte superblock at the start offset.
 DumpEnd DumpQorSuper(DumpContext& ctx);

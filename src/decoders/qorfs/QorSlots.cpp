@@ -232,3 +232,23 @@ DumpEnd DumpQorSubdir(DumpContext& ctx) { return WalkSlots(ctx, "QORFS Sub Slot 
 DumpEnd DumpQorCont(DumpContext& ctx) { return WalkSlots(ctx, "QORFS Continue Slot (0x%08X)\n", AddContinueSlot); }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows QorSlotsRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::QorSlot, .name = "qor-slot", .caption = "Slot", .group = kQorGroup, .countEnabled = true,
+     .defaultCount = 5, .help = "Dump the specified offset of data for the QORFS Slot Context.",
+     .decoder = DumpQorSlot},
+    {.id = DumpType::QorSubdir, .name = "qor-subdir", .caption = "Sub-Dir Slot", .group = kQorGroup,
+     .countEnabled = true, .defaultCount = 5,
+     .help = "Dump the specified offset of data for the QORFS Sub Directory Slot Context.", .decoder = DumpQorSubdir},
+    {.id = DumpType::QorCont, .name = "qor-cont", .caption = "Cont Slot", .group = kQorGroup, .countEnabled = true,
+     .defaultCount = 5, .help = "Dump the specified offset of data for the QORFS Continue Slot Context.",
+     .decoder = DumpQorCont},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

@@ -148,3 +148,16 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
 }
 
 }  // namespace trovik
+
+// The dump types of this file: its rows of the catalog.
+namespace trovik {
+
+DumpTypeRows QorSuperBlockRows() {
+  static constexpr DumpTypeInfo kRows[] = {
+    {.id = DumpType::QorSuper, .name = "qor-super", .caption = "Super Block", .group = kQorGroup,
+     .help = "Dump the specified offset of data for the QORFS Superblock.", .decoder = DumpQorSuper},
+  };
+  return kRows;
+}
+
+}  // namespace trovik

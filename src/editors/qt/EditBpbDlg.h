@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 
 class QLineEdit;
 class QRadioButton;

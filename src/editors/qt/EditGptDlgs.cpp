@@ -11,8 +11,8 @@
 
 #include "decoders/partition/GptLayout.h"
 #include "editors/GptEditors.h"
-#include "editors/qt/DialogSupport.h"
 #include "engine/TextFormat.h"
+#include "gui/DialogSupport.h"
 
 namespace trovik {
 

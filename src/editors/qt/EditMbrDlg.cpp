@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "editors/MbrEditor.h"
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 
 namespace trovik {
 

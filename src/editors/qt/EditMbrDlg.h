@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 
 class QLineEdit;
 

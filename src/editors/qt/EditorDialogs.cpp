@@ -1,9 +1,13 @@
 #include "editors/qt/EditorDialogs.h"
 
+#include "decoders/fat/FatLayout.h"
+#include "decoders/partition/GptLayout.h"
+#include "decoders/partition/MbrLayout.h"
 #include "editors/qt/EditBpbDlg.h"
 #include "editors/qt/EditGptDlgs.h"
 #include "editors/qt/EditMbrDlg.h"
 #include "editors/qt/LbaChsDlg.h"
+#include "engine/DumpRequest.h"
 
 namespace trovik {
 
@@ -25,6 +29,24 @@ bool EditGptHeader(QWidget* parent, uint8_t* header512, uint32_t start, FileAcce
 bool EditGptEntry(QWidget* parent, uint8_t* entry128, int index) {
   CEditGptEntryDlg dialog(entry128, index, parent);
   return dialog.exec() == QDialog::Accepted;
+}
+
+bool EditStructure(QWidget* parent, DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset,
+                   FileAccess& file) {
+  switch (type) {
+    case DumpType::FatBpb:
+      return bytes.size() == fat::kBpbSize && EditBpb(parent, bytes.data());
+    case DumpType::Mbr:
+      return bytes.size() == mbr::kEntrySize && EditMbrEntry(parent, bytes.data(), index);
+    case DumpType::GptHeader:
+      // The header is edited where the run starts, below 4 GiB.
+      return bytes.size() == gpt::kHeaderSectorSize && offset <= kLastAddressable &&
+             EditGptHeader(parent, bytes.data(), static_cast<uint32_t>(offset), file);
+    case DumpType::GptEntry:
+      return bytes.size() == gpt::kEntrySize && EditGptEntry(parent, bytes.data(), index);
+    default:
+      return false;
+  }
 }
 
 void ShowLbaChs(QWidget* parent) {

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "engine/DumpType.h"
 
 class QWidget;
 
@@ -22,6 +25,11 @@ bool EditMbrEntry(QWidget* parent, uint8_t* entry16, int index);
 bool EditGptHeader(QWidget* parent, uint8_t* header512, uint32_t start, FileAccess& file);
 // One GPT partition entry (128 bytes).
 bool EditGptEntry(QWidget* parent, uint8_t* entry128, int index);
+// Edit mode's editor of a type: the dialog above that belongs to it, with
+// the structure's bytes, its item index and its offset in file. A type
+// without a dialog here, or bytes of another size, is answered with Cancel.
+bool EditStructure(QWidget* parent, DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset,
+                   FileAccess& file);
 // The LBA/CHS converter, modal.
 void ShowLbaChs(QWidget* parent);
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "editors/LbaChsConverter.h"
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 
 namespace trovik {
 

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 
 class QLineEdit;
 

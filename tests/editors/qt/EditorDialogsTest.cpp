@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QPointer>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
@@ -173,6 +174,34 @@ TEST(EditorEntryPoints, CancelAndEscapeLeaveTheBytesAsTheyWere) {
   test::WhenModalOpens(pressEscape);
   ShowLbaChs(nullptr);
   EXPECT_EQ(closedByEscape, (std::vector<QString>{"Edit BPB", "LBA to CHS"}));
+}
+
+// Edit mode's one entry opens the type's own dialog; a type without one, or
+// bytes of another size, is answered with Cancel and opens nothing.
+TEST(EditorEntryPoints, EachEditableTypeOpensItsDialog) {
+  MemoryFile file(Bytes(0x4000));
+  for (const auto& [type, size, title] :
+       {std::tuple{DumpType::FatBpb, size_t{62}, "Edit BPB"}, {DumpType::Mbr, size_t{16}, "Edit MBR"},
+        {DumpType::GptHeader, size_t{512}, "Edit GPT Header"}, {DumpType::GptEntry, size_t{128}, "Edit GPT Entry"}}) {
+    Bytes bytes(size);
+    QString shown;
+    test::WhenModalOpens([&](QWidget* dialog) {
+      shown = dialog->windowTitle();
+      test::Click(dialog, "cancel");
+    });
+    EXPECT_FALSE(EditStructure(nullptr, type, bytes, 0, 0x200, file));
+    EXPECT_EQ(shown, QLatin1String(title));
+    Bytes wrong(size + 1);
+    bool opened = false;
+    QPointer<QTimer> watcher = test::WhenModalOpens([&](QWidget* dialog) {
+      opened = true;
+      test::Click(dialog, "cancel");
+    });
+    EXPECT_FALSE(EditStructure(nullptr, type, wrong, 0, 0x200, file));
+    EXPECT_FALSE(EditStructure(nullptr, DumpType::FatDir, bytes, 0, 0x200, file));
+    EXPECT_FALSE(opened);
+    delete watcher.data();
+  }
 }
 
 }  // namespace

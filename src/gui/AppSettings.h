@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "engine/DumpRequest.h"
+
 namespace trovik::settings {
 
 inline constexpr const char* kOrganization = "Velmarra";
@@ -12,8 +14,8 @@ inline constexpr const char* kApplication = "trovik";
 
 QString LastFilename();
 void SetLastFilename(const QString& path);
-int OffsetType();  // 0 = bytes, 1 = sectors
-void SetOffsetType(int offsetType);
+trovik::OffsetType OffsetType();  // stored as 0 (bytes) or 1 (sectors)
+void SetOffsetType(trovik::OffsetType offsetType);
 bool IsIso();
 void SetIsIso(bool isIso);
 // The main window's placement record, as File > Exit stored it (may be

@@ -13,6 +13,10 @@
 
 namespace trovik {
 
+// The largest entry array an editor or the mirror reads (a hostile header
+// may claim any size).
+inline constexpr uint64_t kMaxEntryArrayBytes = 64ull * 1024 * 1024;
+
 class FileAccess;
 class RunHost;
 

@@ -1,10 +1,9 @@
-#include "editors/GptMirror.h"
+#include "decoders/partition/GptMirror.h"
 
 #include <cstring>
 
 #include "decoders/partition/Crc32.h"
 #include "decoders/partition/GptLayout.h"
-#include "editors/GptEditors.h"
 #include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "engine/RunHost.h"

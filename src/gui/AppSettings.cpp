@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "gui/AppSettings.h"
 
 #include <QSettings>
 
@@ -20,8 +20,10 @@ void Write(const char* key, const QVariant& value) {
 
 QString LastFilename() { return Read("last_filename", QString()).toString(); }
 void SetLastFilename(const QString& path) { Write("last_filename", path); }
-int OffsetType() { return Read("offset_type", 0).toInt() == 1 ? 1 : 0; }
-void SetOffsetType(int offsetType) { Write("offset_type", offsetType); }
+trovik::OffsetType OffsetType() {
+  return Read("offset_type", 0).toInt() == 1 ? trovik::OffsetType::Sectors : trovik::OffsetType::Bytes;
+}
+void SetOffsetType(trovik::OffsetType offsetType) { Write("offset_type", static_cast<int>(offsetType)); }
 bool IsIso() { return Read("is_iso", 0).toInt() != 0; }
 void SetIsIso(bool isIso) { Write("is_iso", isIso ? 1 : 0); }
 QByteArray WindowPlacement() { return Read("WP", QByteArray()).toByteArray(); }

@@ -1,4 +1,4 @@
-#include "editors/qt/DialogSupport.h"
+#include "gui/DialogSupport.h"
 
 #include <QApplication>
 #include <QBoxLayout>
