@@ -1,5 +1,7 @@
-// trovik-dump as a user or a script meets it: exit statuses, messages, ranges, output to a file, colour, UTF-8, OHCI
-// addresses.
+// trovik-dump as a user or a script meets it: exit statuses, messages,
+// ranges, output to a file or lost, colour, UTF-8, OHCI addresses, bytes of
+// a hostile file reaching a terminal, signals while the reader has stalled,
+// files that are not files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,10 +15,16 @@
 namespace trovik::test {
 namespace {
 
-ProgramOutcome Dump(std::vector<std::string> args) {
-  args.insert(args.begin(), TROVIK_DUMP_PATH);
-  return RunProgram(args);
-}
+class TrovikDump : public testing::Test {
+ protected:
+  static ProgramOutcome Dump(std::vector<std::string> args) {
+    args.insert(args.begin(), TROVIK_DUMP_PATH);
+    return RunProgram(args);
+  }
+  static ProgramOutcome Shell(const std::string& command) { return RunProgram({"/bin/sh", "-c", command}); }
+  const std::string kDump = TROVIK_DUMP_PATH;
+  ScratchDir dir;
+};
 
 // The bytes of a debug listing, read back from its hex columns by address.
 std::map<uint64_t, uint8_t> ListedBytes(const std::string& listing) {
@@ -31,11 +39,10 @@ std::map<uint64_t, uint8_t> ListedBytes(const std::string& listing) {
   return bytes;
 }
 
-TEST(TrovikDump, RangeOptionsSelectExactlyTheirBytes) {
+TEST_F(TrovikDump, RangeOptionsSelectExactlyTheirBytes) {
   // Every 4-byte word holds its own offset, so a byte shown from elsewhere differs.
   std::vector<uint8_t> bytes(0x2000);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i & ~size_t{3}) >> (8 * (i & 3)));
-  ScratchDir dir;
   const std::string file = dir.Write("counted.bin", bytes);
   struct Case {
     std::vector<std::string> options;
@@ -58,8 +65,7 @@ TEST(TrovikDump, RangeOptionsSelectExactlyTheirBytes) {
   }
 }
 
-TEST(TrovikDump, UsageAndFileErrors) {
-  ScratchDir dir;
+TEST_F(TrovikDump, UsageAndFileErrors) {
   const std::string file = dir.Write("data.bin", {1, 2, 3});
   ProgramOutcome outcome = Dump({file});
   EXPECT_EQ(outcome.status, 2);
@@ -92,8 +98,7 @@ TEST(TrovikDump, UsageAndFileErrors) {
   EXPECT_EQ(Dump({"--version"}).out, std::string("trovik-dump ") + TROVIK_VERSION + "\n");
 }
 
-TEST(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
-  ScratchDir dir;
+TEST_F(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
   const std::string file = dir.Write("sparse.img", {0});
   ASSERT_EQ(::truncate(file.c_str(), 5LL << 30), 0);  // a hole: no disk space, every offset there
   const ProgramOutcome outcome = Dump({"-t", "debug", "-s", "0xFFFFFFF8", file});
@@ -103,8 +108,7 @@ TEST(TrovikDump, FilesPast4GiBWarnAndEndAtTheLastAddressableByte) {
             "\nFFFFFFF0 " + std::string(24, ' ') + "-00 00 00 00 00 00 00 00     " + std::string(8, ' ') + "........");
 }
 
-TEST(TrovikDump, OutputGoesToStandardOutputOrAFileInUtf8ColouredOnlyWhenAsked) {
-  ScratchDir dir;
+TEST_F(TrovikDump, OutputGoesToStandardOutputOrAFileInUtf8ColouredOnlyWhenAsked) {
   const std::string text = dir.Write("dot.txt", {'A', 0xB7, 'B', 0x80});
   EXPECT_EQ(Dump({"-t", "text", text}).out,
             "A\xC2\xB7"
@@ -147,6 +151,79 @@ TEST(TrovikDump, OutputGoesToStandardOutputOrAFileInUtf8ColouredOnlyWhenAsked) {
   for (const char* type : {"ohci-hcca", "ohci-ed", "ohci-td", "ohci-itd"}) {
     const std::string title = Dump({"-t", type, "--address", "0xfeed0000", file}).out;
     EXPECT_EQ(title.substr(title.find('('), 12), "(0xFEED0000)") << type << ": " << title;
+  }
+}
+
+TEST_F(TrovikDump, OutputThatCannotBeWrittenFailsEvenForTheOptionsThatOnlyPrint) {
+  for (const std::string option : {"--list-types", "--help", "--version"}) {
+    const auto ok = Shell(kDump + " " + option + " >/dev/null");
+    EXPECT_EQ(ok.status, 0) << option << ok.out;
+    for (const std::string redirect : {" >/dev/full", " >&-"}) {
+      const auto lost = Shell(kDump + " " + option + redirect);
+      EXPECT_EQ(lost.status, 1) << option << redirect;
+      EXPECT_EQ(lost.err.rfind("Error writing output: ", 0), 0u) << option << redirect << lost.err;
+    }
+  }
+}
+
+// A file's bytes must never drive the user's terminal: escape sequences,
+// bells, DEL and carriage returns that would overwrite a line are shown as
+// the middle dot (or as the line break the report view shows), also inside
+// a decoded field; --raw writes them unchanged. A CR LF split between two
+// 512-byte chunks of the text format is still one line break.
+TEST_F(TrovikDump, ControlBytesOfTheFileReachTheTerminalOnlyWithRaw) {
+  const std::string text = "A\x1b]0;owned\x07" "B\rC\r\nD\x7f\x01\tE\x9d\n";
+  const std::string path = dir.Write("text.bin", std::vector<uint8_t>(text.begin(), text.end()));
+  const auto shown = Dump({"-t", "text", path});
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(shown.out, "A\u00b7]0;owned\u00b7B\nC\nD\u00b7\u00b7\tE\u00b7\n");
+  EXPECT_EQ(Dump({"-t", "text", "--raw", path}).out, text);
+
+  std::vector<uint8_t> entry(128, 0);
+  const std::string name = "\x1b[2J\x1b[31mX";
+  for (size_t i = 0; i < name.size(); ++i) entry[56 + 2 * i] = static_cast<uint8_t>(name[i]);
+  const auto gpt = Dump({"-t", "gpt-entry", "--color", "never", dir.Write("entry.bin", entry)});
+  EXPECT_EQ(gpt.out.find('\x1b'), std::string::npos);
+  EXPECT_NE(gpt.out.find("Name: \u00b7[2J\u00b7[31mX\n"), std::string::npos) << gpt.out;
+
+  std::vector<uint8_t> bytes(1024, 'x');
+  bytes[511] = '\r';
+  bytes[512] = '\n';
+  const auto out = Dump({"-t", "text", dir.Write("split.txt", bytes)}).out;
+  EXPECT_EQ(out, std::string(511, 'x') + "\n" + std::string(511, 'x'));
+}
+
+// The dump's output goes to a pipe nobody reads (sleep), so it blocks in a
+// write; the signal comes a second later and must end the run by itself
+// (timeout kills it two seconds after that: status 137).
+TEST_F(TrovikDump, InterruptOrTerminateWhileTheReaderHasStalledEndsTheRun) {
+  const std::string file = dir.File("big.img");
+  ASSERT_EQ(Shell("truncate -s 64M " + file).status, 0);
+  for (const std::string signal : {"TERM", "INT"}) {
+    const auto run = Shell("{ timeout --preserve-status -k 2 -s " + signal + " 1 " + kDump + " -t debug " + file +
+                           " 2>" + dir.File("err") + "; echo $? >" + dir.File("status") + "; } | sleep 4");
+    EXPECT_EQ(ReadText(dir.File("status")), "130\n") << signal;
+    EXPECT_NE(ReadText(dir.File("err")).find("User Abort..."), std::string::npos) << signal;
+  }
+}
+
+// Files that are not files; in sector mode the default end covers a last
+// partial sector, so the default run shows the whole file as in byte mode.
+TEST_F(TrovikDump, CharacterDevicesAreRefusedAndSectorModeDumpsTheWholeFile) {
+  for (const char* device : {"/dev/zero", "/dev/null"}) {
+    const auto outcome = Dump({"-t", "debug", device});
+    EXPECT_EQ(outcome.status, 1) << device;
+    EXPECT_EQ(outcome.out, "") << device;
+    EXPECT_EQ(outcome.err, "Error opening file: Character devices cannot be dumped\n") << device;
+  }
+  for (size_t size : {300u, 1000u, 1024u}) {
+    std::vector<uint8_t> bytes(size, 0x41);
+    bytes.back() = 0x5A;
+    const std::string path = dir.Write("f.bin", bytes);
+    const auto sectorMode = Dump({"-t", "debug", "--sectors", path});
+    EXPECT_EQ(sectorMode.status, 0) << sectorMode.err;
+    EXPECT_EQ(sectorMode.out, Dump({"-t", "debug", path}).out) << size;
+    EXPECT_NE(sectorMode.out.find('Z'), std::string::npos) << size;
   }
 }
 

@@ -1,5 +1,6 @@
-// Edit mode on images that sfdisk, sgdisk and mkfs.fat make at test time: only the edited structure's bytes change, and
-// the tools accept the result when the edit was valid. A missing tool fails the test.
+// Edit mode on images that sfdisk, sgdisk and mkfs.fat make at test time: only the edited structure's bytes change, the
+// tools accept the result when the edit was valid, and after a GPT edit the other copy follows when the user agrees.
+// A missing tool fails the test.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +9,10 @@
 #include "editors/BpbEditor.h"
 #include "editors/GptEditors.h"
 #include "editors/MbrEditor.h"
+#include "support/FakeFile.h"
 #include "support/Program.h"
 #include "support/ReportCapture.h"
+#include "support/RuleTable.h"
 #include "support/ToolOutput.h"
 
 namespace trovik::test {
@@ -57,12 +60,16 @@ class ModelHost : public ScriptedHost {
 
 std::string Tool(const std::string& command) { return "PATH=$PATH:/usr/sbin:/sbin " + command; }
 
-// Runs edit mode on the image and checks that bytes changed, all inside [offset, offset + length).
-void EditAndCompare(const std::string& image, DumpType type, uint32_t offset, size_t length, ModelHost& host) {
-  const std::vector<uint8_t> before = ReadFile(image);
+RunStatus Edit(FileAccess& file, DumpType type, uint64_t offset, ScriptedHost& host) {
   DumpRequest request = MakeRequest(type, std::to_string(offset), "0", 1);
   request.result = kResultEdit;
-  EXPECT_EQ(RunOnFile(request, *PosixFile::Open(image, OpenMode::ReadWrite), &host).status, RunStatus::Done);
+  return RunOnFile(request, file, &host).status;
+}
+
+// Runs edit mode on the image and checks that bytes changed, all inside [offset, offset + length).
+void EditAndCompare(const std::string& image, DumpType type, uint64_t offset, size_t length, ModelHost& host) {
+  const std::vector<uint8_t> before = ReadFile(image);
+  EXPECT_EQ(Edit(*PosixFile::Open(image, OpenMode::ReadWrite), type, offset, host), RunStatus::Done);
   const std::vector<uint8_t> after = ReadFile(image);
   ASSERT_EQ(after.size(), before.size());
   const size_t first = std::mismatch(before.begin(), before.end(), after.begin()).first - before.begin();
@@ -72,20 +79,35 @@ void EditAndCompare(const std::string& image, DumpType type, uint32_t offset, si
   EXPECT_LE(end, offset + length);
 }
 
+// A 4 MiB disk that sgdisk partitions: its backup array starts at LBA 8159.
+constexpr uint64_t kLastLba = (4 << 20) / 512 - 1;
+constexpr uint64_t kBackupArray = (kLastLba - 32) * 512;
+
+std::string SgdiskDisk(const ScratchDir& dir) {
+  const std::string image = dir.File("gpt.img");
+  const ProgramOutcome made = RunShell("truncate -s 4M " + image + " && " +
+                                       Tool("sgdisk --clear --new=1:2048:+1M --change-name=1:'Old name' --new=2:0:0 " + image));
+  EXPECT_EQ(made.status, 0) << "sgdisk (package gdisk) is needed: " << made.out;
+  return image;
+}
+
+std::vector<uint8_t> Slice(const std::vector<uint8_t>& from, uint64_t offset, size_t length) {
+  return {from.begin() + static_cast<ptrdiff_t>(offset), from.begin() + static_cast<ptrdiff_t>(offset + length)};
+}
+
 TEST(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
   ScratchDir dir;
-  const std::string image = dir.File("gpt.img");
-  ASSERT_EQ(RunShell("truncate -s 4M " + image).status, 0);
-  const ProgramOutcome made =
-      RunShell(Tool("sgdisk --clear --new=1:2048:+1M --change-name=1:'Old name' --new=2:0:0 " + image));
-  ASSERT_EQ(made.status, 0) << made.out;
-  const uint32_t lastLba = (4 << 20) / 512 - 1;
+  const std::string image = SgdiskDisk(dir);
 
-  // Rename partition 1 in both entry arrays: the CRCs no longer match.
+  // Rename partition 1 in both entry arrays, answering no to bringing the
+  // other copy in step: the CRCs no longer match.
   ModelHost rename;
   rename.gptEntry = [](GptEntryForm& f) { f.name = u"Renamed \u00E9"; };
   EditAndCompare(image, DumpType::GptEntry, 1024, 128, rename);
-  EditAndCompare(image, DumpType::GptEntry, (lastLba - 32) * 512, 128, rename);
+  EditAndCompare(image, DumpType::GptEntry, kBackupArray, 128, rename);
+  ASSERT_EQ(rename.questions.size(), 2u);
+  EXPECT_NE(rename.questions[0].find("backup copy of the GPT too?"), std::string::npos) << rename.questions[0];
+  EXPECT_NE(rename.questions[0].find("LBA 8191"), std::string::npos) << rename.questions[0];
   EXPECT_EQ(RunShell(Tool("sgdisk -v " + image)).out.find("No problems found"), std::string::npos);
 
   // "Recalculate CRC" in the primary header, then in the backup header, whose array lies before it.
@@ -93,11 +115,75 @@ TEST(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
   recalc.recalculate = true;
   EditAndCompare(image, DumpType::GptHeader, 512, 512, recalc);
   EXPECT_EQ(recalc.recalculationMessage, "");
-  EditAndCompare(image, DumpType::GptHeader, lastLba * 512, 512, recalc);
+  EditAndCompare(image, DumpType::GptHeader, kLastLba * 512, 512, recalc);
   EXPECT_EQ(recalc.recalculationMessage, "");
   const std::string verify = RunShell(Tool("sgdisk -v " + image)).out;
   EXPECT_NE(verify.find("No problems found"), std::string::npos) << verify;
   EXPECT_EQ(FieldAfter(RunShell(Tool("sgdisk -i 1 " + image)).out, "Partition name:"), "'Renamed \xC3\xA9'");
+}
+
+// Answered yes, the backup copy follows the entry and then the header's new
+// CRCs: sgdisk finds no problem, and reads the name from the backup alone.
+TEST(WriteBack, ConfirmedGptEditsReachTheBackup) {
+  ScratchDir dir;
+  const std::string image = SgdiskDisk(dir);
+  ModelHost yes;
+  yes.confirm = true;
+  yes.gptEntry = [](GptEntryForm& f) { f.name = u"Renamed"; };
+  yes.recalculate = true;
+  {
+    auto file = PosixFile::Open(image, OpenMode::ReadWrite);
+    Edit(*file, DumpType::GptEntry, 1024, yes);
+    const auto disk = ReadFile(image);
+    EXPECT_EQ(Slice(disk, kBackupArray, 128 * 128), Slice(disk, 1024, 128 * 128));
+    Edit(*file, DumpType::GptHeader, 512, yes);
+  }
+  EXPECT_EQ(yes.questions.size(), 2u);
+  EXPECT_EQ(yes.messages, std::vector<std::string>{});
+  const std::string verify = RunShell(Tool("sgdisk -v " + image)).out;
+  EXPECT_NE(verify.find("No problems found"), std::string::npos) << verify;
+  const auto fromBackup = RunShell("dd if=/dev/zero of=" + image + " bs=512 seek=1 count=33 conv=notrunc 2>/dev/null; " +
+                                   Tool("sgdisk -i 1 " + image));
+  EXPECT_NE(fromBackup.out.find("Partition name: 'Renamed'"), std::string::npos) << fromBackup.out;
+}
+
+// When the other copy cannot be trusted it is left alone with the reason,
+// and only the edited structure is written.
+TEST(WriteBack, AnUntrustworthyBackupIsLeftAloneWithTheReason) {
+  ScratchDir dir;
+  const std::vector<uint8_t> disk = ReadFile(SgdiskDisk(dir));
+  const std::vector<uint8_t> primaryOnly = ReadTestFile("partition/gpt.bin");  // the first 34 sectors of a 64 MiB disk
+  std::vector<uint8_t> noBackup = disk, otherCount = disk, overlapping = disk;
+  Apply(noBackup, {{kLastLba * 512, std::vector<uint8_t>(512)}});
+  Apply(otherCount, {Le32(kLastLba * 512 + 80, 64)});
+  // A "backup" at LBA 40 whose entries would overwrite the primary's.
+  Apply(overlapping, {{40 * 512, Slice(disk, 512, 512)}, Le64(512 + 32, 40), Le64(40 * 512 + 72, 3)});
+  struct Case {
+    const std::vector<uint8_t>& bytes;
+    DumpType type;
+    uint64_t start;
+    const char* reason;
+  };
+  for (const Case& c : {
+           Case{primaryOnly, DumpType::GptHeader, 512, "The backup GPT header (LBA 131071) lies outside the file."},
+           Case{noBackup, DumpType::GptEntry, 1024 + 128, "There is no backup GPT header at LBA 8191."},
+           Case{otherCount, DumpType::GptHeader, 512,
+                "The backup GPT header (LBA 8191) describes 64 entries of 128 bytes, the edited one 128 of 128."},
+           Case{overlapping, DumpType::GptHeader, 512, "The backup copy (LBA 40, entries at LBA 3) overlaps"},
+           Case{disk, DumpType::GptEntry, 0x1000 + 128 * 128, "belong to no GPT header"},
+       }) {
+    FakeFile file(c.bytes);
+    ScriptedHost host;
+    host.confirm = true;
+    host.editor = [](uint8_t*, int) { return true; };
+    EXPECT_EQ(Edit(file, c.type, c.start, host), RunStatus::Done) << c.reason;
+    EXPECT_TRUE(host.questions.empty()) << c.reason;
+    ASSERT_EQ(host.messages.size(), 1u) << c.reason;
+    EXPECT_NE(host.messages[0].find(c.reason), std::string::npos) << host.messages[0];
+    EXPECT_NE(host.messages[0].find("not updated"), std::string::npos) << c.reason;
+    ASSERT_EQ(file.Writes().size(), 1u) << c.reason << ": only the edited structure";
+    EXPECT_EQ(file.Writes()[0].offset, c.start) << c.reason;
+  }
 }
 
 TEST(WriteBack, MbrEntryChangesOnlyItsSixteenBytes) {

@@ -77,19 +77,12 @@ TEST(GeneralFormats, TextShowsChunksOf512UpToTheirFirstZero) {
 }
 
 TEST(Range, OffsetTextsAndTheirClamping) {
-  for (const auto& [text, value] : std::vector<std::pair<const char*, uint32_t>>{{"0x1BE", 0x1BE},
-                                                                                 {"0X1be", 0x1BE},
-                                                                                 {"446", 446},
-                                                                                 {" 0x10", 0},
-                                                                                 {"-1", 0xFFFFFFFF},
-                                                                                 {"0x-1", 0xFFFFFFFF},
-                                                                                 {"12abc", 12},
-                                                                                 {"0x1fz", 0x1F},
-                                                                                 {"4294967296", 0xFFFFFFFF},
-                                                                                 {"", 0},
-                                                                                 {"abc", 0},
-                                                                                 {"0x", 0},
-                                                                                 {"0xg", 0}})
+  // Texts above 32 bits name the last addressable byte, never one near the start.
+  for (const auto& [text, value] : std::vector<std::pair<const char*, uint32_t>>{
+           {"0x1BE", 0x1BE}, {"0X1be", 0x1BE}, {"446", 446}, {" 0x10", 0}, {"-1", 0xFFFFFFFF},
+           {"-16", 0xFFFFFFF0}, {"0x-1", 0xFFFFFFFF}, {"12abc", 12}, {"0x1fz", 0x1F}, {"4294967296", 0xFFFFFFFF},
+           {"0x100000010", 0xFFFFFFFF}, {"99999999999999999999999", 0xFFFFFFFF}, {"", 0}, {"abc", 0}, {"0x", 0},
+           {"0xg", 0}})
     EXPECT_EQ(ParseOffsetText(text), value) << text;
 
   struct Case {
@@ -108,7 +101,9 @@ TEST(Range, OffsetTextsAndTheirClamping) {
         // Sector numbers are clamped against the byte size, so the range may run past the file.
         Case{"100", "200", 1, false, 1000, 51200, 102399},
         Case{"0x00800000", "0x00800001", 1, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
-        Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF}, Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF}}) {
+        Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF}, Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF},
+        Case{"0x100000000", "0x100000010", 0, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
+        Case{"0x100000000", "0x100000010", 0, false, 1000, 999, 999}}) {
     DumpRequest request = MakeRequest(DumpType::DosDebug, c.start, c.end);
     request.offsetType = static_cast<OffsetType>(c.offsetType);
     request.isIso = c.iso;
@@ -117,13 +112,14 @@ TEST(Range, OffsetTextsAndTheirClamping) {
     EXPECT_EQ(r.end, c.last) << c.start << ".." << c.end;
   }
 
-  EXPECT_EQ(PresetRange(0, OffsetType::Bytes, false).end, "0x00000000");
-  EXPECT_EQ(PresetRange(0, OffsetType::Sectors, false).end, "0");
-  EXPECT_EQ(PresetRange(4096, OffsetType::Bytes, false).start + ".." + PresetRange(4096, OffsetType::Bytes, false).end, "0x00000000..0x00000FFF");
-  EXPECT_EQ(PresetRange(4096, OffsetType::Sectors, false).end, "8");
-  EXPECT_EQ(PresetRange(4096, OffsetType::Sectors, true).end, "2");
-  EXPECT_EQ(PresetRange(fiveGiB, OffsetType::Bytes, false).end, "0xFFFFFFFF");
-  EXPECT_EQ(PresetRange(fiveGiB, OffsetType::Sectors, false).end, "8388608");
+  // The preset end; in sector mode it covers a last partial sector.
+  EXPECT_EQ(PresetRange(4096, OffsetType::Bytes, false).start, "0x00000000");
+  for (const auto& [size, offsetType, iso, end] : std::vector<std::tuple<uint64_t, OffsetType, bool, const char*>>{
+           {0, OffsetType::Bytes, false, "0x00000000"}, {0, OffsetType::Sectors, false, "0"}, {1000, OffsetType::Bytes, false, "0x000003E7"}, {4096, OffsetType::Bytes, false, "0x00000FFF"},
+           {fiveGiB, OffsetType::Bytes, false, "0xFFFFFFFF"}, {300, OffsetType::Sectors, false, "1"}, {1000, OffsetType::Sectors, false, "2"}, {1024, OffsetType::Sectors, false, "2"},
+           {1025, OffsetType::Sectors, false, "3"}, {4096, OffsetType::Sectors, false, "8"}, {4096, OffsetType::Sectors, true, "2"}, {2049, OffsetType::Sectors, true, "2"},
+           {fiveGiB, OffsetType::Sectors, false, "8388608"}})
+    EXPECT_EQ(PresetRange(size, offsetType, iso).end, end) << size << " " << static_cast<int>(offsetType) << iso;
   EXPECT_TRUE(ExceedsAddressableSize(1ULL << 32));
   EXPECT_FALSE(ExceedsAddressableSize((1ULL << 32) - 1));
 }

@@ -7,7 +7,7 @@
 #include "engine/CodePage.h"
 #include "engine/Report.h"
 #include "engine/TextFormat.h"
-#include "support/ReportCapture.h"
+#include "support/Golden.h"
 
 namespace trovik {
 namespace {
@@ -21,81 +21,49 @@ std::string Marked(const std::function<void(Report&)>& write, RunHost* host = nu
   return sink.Marked();
 }
 
-TEST(Report, AnnotationsTakeThePlaceOfTheLastCharacter) {
-  EXPECT_EQ(Marked([](Report& r) {
-              r.Add("  Boot ID: 0x12\n");
-              r.AnnotateLine(true, " <-- Invalid");
-              r.Add("next\n");
-            }),
-            "  Boot ID: 0x12[[ <-- Invalid\n]]next\n");
-  // A confirmation stays black; a second annotation stacks on the same line.
-  EXPECT_EQ(Marked([](Report& r) {
-              r.Add("CRC: 0x1\n");
-              r.AnnotateLine(false, " (correct)");
-              r.AnnotateLine(true, " <-- second");
-            }),
-            "CRC: 0x1 (correct)[[ <-- second\n]]");
-  EXPECT_EQ(Marked([](Report& r) {
-              r.Add("Type: 1  ");
-              r.AnnotateLine(true, " <-- x");
-            }),
-            "Type: 1 [[ <-- x\n]]");
-  EXPECT_EQ(Marked([](Report& r) { r.AnnotateLine(true, " <-- x"); }), "[[ <-- x\n]]");
-  EXPECT_EQ(Marked([](Report& r) {
-              r.Add("CRC: 0x12\n");
-              r.FormatHexField(true, " <-- Should be", 0x3F, 2);
-              r.Add("a:\n");
-              r.FormatHexField(false, " x:", 0x1234567890ULL, 4);
-            }),
-            "CRC: 0x12[[ <-- Should be: 0x3F\n]]a: x:: 0x34567890\n");
-  // Zero characters never reach the report.
-  EXPECT_EQ(Marked([](Report& r) {
-              r.Printf("Sig: '%c%c%c'\n", 'A', 0, 'B');
-              r.AddChar(0);
-              r.AddChar('C');
-            }),
-            "Sig: 'AB'\nC");
-  EXPECT_EQ(Format("%s|%d", std::string(1000, 'x').c_str(), 7), std::string(1000, 'x') + "|7");
-}
-
-TEST(Report, HexBlocksAndDebugLinesKeepTheirColumns) {
-  auto hex = [](uint32_t base, std::vector<uint8_t> bytes, bool collapse) {
-    return Marked([&](Report& r) { r.HexDumpBlock(base, bytes.data(), static_cast<int32_t>(bytes.size()), collapse); });
+// Each case is a report of its own; the listing holds them one after the
+// other, separated by "----" lines.
+TEST(Report, AnnotationsHexBlocksAndDebugLines) {
+  const std::vector<uint8_t> letters{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R'};
+  const std::vector<uint8_t> odd{1, 2, 0x20, 0x7E, 0x7F, 0x80};
+  std::vector<uint8_t> debug(20, 0);
+  debug[0] = 'A';
+  debug[17] = 0x20;
+  const std::vector<uint8_t> zeros(64);
+  const std::vector<std::function<void(Report&)>> cases = {
+      // An annotation takes the place of the last character (a line break or a blank).
+      [](Report& r) { r.Add("  Boot ID: 0x12\n"), r.AnnotateLine(true, " <-- Invalid"), r.Add("next\n"); },
+      // A confirmation stays black; a second annotation stacks on the same line.
+      [](Report& r) { r.Add("CRC: 0x1\n"), r.AnnotateLine(false, " (correct)"), r.AnnotateLine(true, " <-- second"); },
+      [](Report& r) { r.Add("Type: 1  "), r.AnnotateLine(true, " <-- x"); },
+      [](Report& r) { r.AnnotateLine(true, " <-- x"); },
+      [](Report& r) {
+        r.Add("CRC: 0x12\n"), r.FormatHexField(true, " <-- Should be", 0x3F, 2);
+        r.Add("a:\n"), r.FormatHexField(false, " x:", 0x1234567890ULL, 4);
+      },
+      // Zero characters never reach the report.
+      [](Report& r) { r.Printf("Sig: '%c%c%c'\n", 'A', 0, 'B'), r.AddChar(0), r.AddChar('C'); },
+      [&](Report& r) { r.HexDumpBlock(0, zeros.data(), 64, true); },
+      [&](Report& r) { r.HexDumpBlock(0, zeros.data(), 0, true); },
+      [&](Report& r) { r.HexDumpBlock(0, zeros.data(), 0, false); },
+      [&](Report& r) { r.HexDumpBlock(0, zeros.data(), 16, false); },
+      [&](Report& r) { r.HexDumpBlock(0, letters.data(), static_cast<int32_t>(letters.size()), false); },
+      [&](Report& r) { r.HexDumpBlock(4, odd.data(), static_cast<int32_t>(odd.size()), false); },
+      [&](Report& r) { EXPECT_TRUE(r.AppendDebugLines(0x1F0, debug.data(), debug.size())); },
+      [&](Report& r) { EXPECT_FALSE(r.AppendDebugLines(0, zeros.data(), 16)); },
   };
-  const std::string allZeros = "                           All Zeros...\n";
-  EXPECT_EQ(hex(0, std::vector<uint8_t>(64), true), allZeros);
-  EXPECT_EQ(hex(0, {}, true), allZeros);
-  EXPECT_EQ(hex(0, {}, false), "");
-  const std::string zeroLine =
-      "   0x00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     " + std::string(16, '\xB7') + "\n";
-  EXPECT_EQ(hex(0, std::vector<uint8_t>(16), false), zeroLine);
-  EXPECT_EQ(hex(0, {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R'}, false),
-            "   0x00000000  41 42 43 44 45 46 47 48-49 4A 4B 4C 4D 4E 4F 50     ABCDEFGHIJKLMNOP\n"
-            "   0x00000010  51 52" +
-                std::string(47, ' ') + "QR\n");
-  EXPECT_EQ(
-      hex(4, {1, 2, 0x20, 0x7E, 0x7F, 0x80}, false),
-      "   0x00000004" + std::string(14, ' ') + "01 02 20 7E-7F 80" + std::string(27, ' ') + "\xB7\xB7 ~\xB7\xB7\n");
+  std::string listing;
+  for (const auto& write : cases) listing += Marked(write) + "\n----\n";
+  test::ExpectReport(listing, "engine/report-writer");
+  EXPECT_EQ(Format("%s|%d", std::string(1000, 'x').c_str(), 7), std::string(1000, 'x') + "|7");
 
   test::ScriptedHost host;
   host.abortAfterPolls = 1;
-  std::vector<uint8_t> ones(64, 1);
+  const std::vector<uint8_t> ones(64, 1);
   bool aborted = false;
   const std::string stopped = Marked([&](Report& r) { aborted = r.HexDumpBlock(0, ones.data(), 64, false); }, &host);
   EXPECT_TRUE(aborted);
   EXPECT_EQ(std::count(stopped.begin(), stopped.end(), '\n'), 2);
-
-  std::vector<uint8_t> bytes(20, 0);
-  bytes[0] = 'A';
-  bytes[17] = 0x20;
-  bool anySet = false;
-  EXPECT_EQ(Marked([&](Report& r) { anySet = r.AppendDebugLines(0x1F0, bytes.data(), bytes.size()); }),
-            "\n000001F0  41 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     A..............."
-            "\n00000200  00 20 00 00" +
-                std::string(41, ' ') + "....");
-  EXPECT_TRUE(anySet);
-  Marked([&](Report& r) { anySet = r.AppendDebugLines(0, std::vector<uint8_t>(16).data(), 16); });
-  EXPECT_FALSE(anySet);
 }
 
 TEST(TextHelpers, ChecksumTimestampsAndCodePage) {

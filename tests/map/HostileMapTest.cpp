@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "engine/ByteOrder.h"
-#include "map/StructureMap.h"
+#include "map/MapTestSupport.h"
 #include "support/FakeFile.h"
 
 namespace trovik::test {
@@ -35,13 +35,6 @@ uint64_t BytesRead(const FakeFile& file) {
                          [](uint64_t sum, const FakeFile::Access& a) { return sum + a.length; });
 }
 
-std::string Problems(const std::vector<MapRow>& rows) {
-  std::string text;
-  for (const MapRow& row : rows)
-    if (!row.problem.empty()) text += row.what + " <-- " + row.problem + "\n";
-  return text;
-}
-
 TEST(HostileMap, EbrChainThatLoopsEndsWithARow) {
   FakeFile file(1 << 20);
   file.Put(0, TableSector({{0x05, 1, 100}}));
@@ -50,10 +43,9 @@ TEST(HostileMap, EbrChainThatLoopsEndsWithARow) {
   file.Put(0xA00, TableSector({{0x83, 30, 4}, {0x05, 4, 20}}));
   const auto rows = BuildMap(file);
   EXPECT_EQ(Problems(rows), "EBR 3 <-- the chain loops back to 0x00000A00\n");
-  std::vector<uint64_t> logical;
-  for (const MapRow& row : rows)
-    if (row.what.rfind("partition 5", 0) == 0 || row.what.rfind("partition 6", 0) == 0) logical.push_back(row.offset);
-  EXPECT_EQ(logical, (std::vector<uint64_t>{0x200 + 10 * 512, 0xA00 + 30 * 512}));
+  EXPECT_EQ(NoteAt(rows, "partition 5 ("), 0x200 + 10 * 512);
+  EXPECT_EQ(NoteAt(rows, "partition 6 ("), 0xA00 + 30 * 512);
+  EXPECT_EQ(NoteAt(rows, "partition 7 ("), UINT64_MAX);
 }
 
 TEST(HostileMap, GptEntryCountOfAllOnesIsSearchedOnlyInPart) {
@@ -73,14 +65,10 @@ TEST(HostileMap, GptEntryCountOfAllOnesIsSearchedOnlyInPart) {
 
   const auto rows = BuildMap(file);
   EXPECT_EQ(Problems(rows), "GPT entry array <-- entry count 4294967295: only the first 4096 entries were searched\n");
-  bool found = false;
-  for (const MapRow& row : rows)
-    if (row.type == DumpType::GptEntry) {
-      found = true;
-      EXPECT_EQ(row.offset, 1024u);
-      EXPECT_EQ(row.count, 2);
-    }
-  EXPECT_TRUE(found);
+  const MapRow* entries = FindRow(rows, DumpType::GptEntry);
+  ASSERT_NE(entries, nullptr);
+  EXPECT_EQ(entries->offset, 1024u);
+  EXPECT_EQ(entries->count, 2);
   EXPECT_LE(BytesRead(file), uint64_t{1} << 20);
   EXPECT_EQ(file.OutOfBounds(), "");
 }
@@ -109,18 +97,8 @@ TEST(HostileMap, PartitionsNestedWithoutEndStopAtTheDepthLimit) {
 
 TEST(HostileMap, FatRootDirectoryOutsideItsVolume) {
   FakeFile file(1 << 20);
-  std::vector<uint8_t> boot(512);
-  boot[0] = 0xEB;
-  PutLe16(boot.data() + 11, 512);
-  boot[13] = 4;
-  PutLe16(boot.data() + 14, 60000);  // reserved sectors run past the 2048 the volume has
-  boot[16] = 2;
-  PutLe16(boot.data() + 17, 512);
-  PutLe16(boot.data() + 19, 2048);
-  boot[21] = 0xF8;
-  PutLe16(boot.data() + 22, 8);
-  boot[510] = 0x55;
-  boot[511] = 0xAA;
+  std::vector<uint8_t> boot = Fat12Boot();
+  PutLe16(boot.data() + 14, 6000);  // reserved sectors run past the 2880 the volume has
   file.Put(0, boot);
   const auto rows = BuildMap(file);
   EXPECT_EQ(Problems(rows), "FAT root directory <-- it lies outside its volume\n");

@@ -87,25 +87,6 @@ TEST(MapOutput, JsonEscapesImageTextAndCountsRed) {
   EXPECT_EQ(MapJson({}), "[]\n");
 }
 
-// A FAT12 boot sector whose label holds an escape sequence and a quote.
-std::vector<uint8_t> Fat12Boot() {
-  std::vector<uint8_t> boot(512);
-  boot[0] = 0xEB;
-  PutLe16(boot.data() + 11, 512);
-  boot[13] = 1;
-  PutLe16(boot.data() + 14, 1);
-  boot[16] = 2;
-  PutLe16(boot.data() + 17, 16);
-  PutLe16(boot.data() + 19, 2880);
-  boot[21] = 0xF0;
-  PutLe16(boot.data() + 22, 9);
-  boot[38] = 0x29;
-  std::memcpy(boot.data() + 43, "\x1b[2J\"LABEL ", 11);
-  boot[510] = 0x55;
-  boot[511] = 0xAA;
-  return boot;
-}
-
 TEST(MapOutput, CommandLineFiltersImageTextAndAllMatchesSingleRuns) {
   ScratchDir dir;
   std::vector<uint8_t> image = Fat12Boot();

@@ -1,15 +1,18 @@
-// Shared by the map's tests: the map of a file on disk, finding rows, and
-// running real tools.
+// Shared by the map's tests: the map of a file on disk, finding rows,
+// running real tools and reading what they say.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "map/StructureMap.h"
 #include "support/Program.h"
+#include "support/ToolOutput.h"
 
 namespace trovik::test {
 
@@ -32,11 +35,44 @@ inline const MapRow* FindRow(const std::vector<MapRow>& rows, DumpType type, con
   return nullptr;
 }
 
+// The offset of the first note row (no dump type) whose description starts
+// with `what` ("partition 2 (", "El Torito boot catalogue").
+inline uint64_t NoteAt(const std::vector<MapRow>& rows, const std::string& what) {
+  for (const MapRow& row : rows)
+    if (row.type == DumpType::None && row.what.rfind(what, 0) == 0) return row.offset;
+  return UINT64_MAX;
+}
+
 inline std::string Problems(const std::vector<MapRow>& rows) {
   std::string text;
   for (const MapRow& row : rows)
     if (!row.problem.empty()) text += row.what + " <-- " + row.problem + "\n";
   return text;
+}
+
+// Where minfo says a FAT12/16 volume's root directory starts.
+inline uint64_t FatRootDir(const std::string& minfo) {
+  return (NumberAfter(minfo, "reserved (boot) sectors") + NumberAfter(minfo, "fats") * NumberAfter(minfo, "sectors per fat")) *
+         NumberAfter(minfo, "sector size");
+}
+
+// A FAT12 floppy's boot sector whose label holds an escape sequence and a quote.
+inline std::vector<uint8_t> Fat12Boot() {
+  std::vector<uint8_t> boot(512);
+  boot[0] = 0xEB;
+  PutLe16(boot.data() + 11, 512);
+  boot[13] = 1;
+  PutLe16(boot.data() + 14, 1);
+  boot[16] = 2;
+  PutLe16(boot.data() + 17, 16);
+  PutLe16(boot.data() + 19, 2880);
+  boot[21] = 0xF0;
+  PutLe16(boot.data() + 22, 9);
+  boot[38] = 0x29;
+  std::memcpy(boot.data() + 43, "\x1b[2J\"LABEL ", 11);
+  boot[510] = 0x55;
+  boot[511] = 0xAA;
+  return boot;
 }
 
 // Runs a shell command that must succeed; its output (standard error only

@@ -4,7 +4,6 @@
 
 #include "map/MapTestSupport.h"
 #include "support/Scratch.h"
-#include "support/ToolOutput.h"
 
 namespace trovik::test {
 namespace {
@@ -55,17 +54,9 @@ TEST(OpticalMap, XorrisoIsoWithJolietAndEfiImageMatchesTheTools) {
   const uint64_t catalog = NumberAfter(torito, "El Torito catalog  :");
   const std::string img = FieldAfter(torito, "El Torito boot img :");
   const uint64_t imageLba = std::stoull(img.substr(img.find_last_of(' ') + 1));
-  const auto noted = [&](const std::string& what) {
-    for (const MapRow& row : rows)
-      if (row.type == DumpType::None && row.what.rfind(what, 0) == 0) return row.offset;
-    return UINT64_MAX;
-  };
-  EXPECT_EQ(noted("El Torito boot catalogue"), catalog * 2048);
-  EXPECT_EQ(noted("El Torito image 1 (EFI)"), imageLba * 2048);
-  const std::string minfo = Shell("MTOOLS_SKIP_CHECK=1 minfo -i " + root + "/efi.img ::");
-  const uint64_t rootDir = (NumberAfter(minfo, "reserved (boot) sectors") +
-                            NumberAfter(minfo, "fats") * NumberAfter(minfo, "sectors per fat")) *
-                           NumberAfter(minfo, "sector size");
+  EXPECT_EQ(NoteAt(rows, "El Torito boot catalogue"), catalog * 2048);
+  EXPECT_EQ(NoteAt(rows, "El Torito image 1 (EFI)"), imageLba * 2048);
+  const uint64_t rootDir = FatRootDir(Shell("MTOOLS_SKIP_CHECK=1 minfo -i " + root + "/efi.img ::"));
   EXPECT_EQ(OffsetsOf(rows, DumpType::FatBpb, "El Torito image 1 (EFI): FAT12 boot sector, volume 'EFIBOOT'"),
             std::vector<uint64_t>{imageLba * 2048});
   EXPECT_EQ(OffsetsOf(rows, DumpType::FatDir, "El Torito image 1"), std::vector<uint64_t>{imageLba * 2048 + rootDir});

@@ -5,62 +5,26 @@
 
 #include "map/MapTestSupport.h"
 #include "support/Scratch.h"
-#include "support/ToolOutput.h"
 
 namespace trovik::test {
 namespace {
 
-// Start sectors of the partitions a table lister prints, by number.
-std::vector<std::pair<int, uint64_t>> SgdiskStarts(const std::string& listing) {
-  std::vector<std::pair<int, uint64_t>> starts;
-  std::istringstream in(listing.substr(listing.find("Number  Start")));
-  std::string line;
-  std::getline(in, line);
-  int number;
-  uint64_t start;
-  while (in >> number >> start) {
-    starts.emplace_back(number, start);
-    std::getline(in, line);
-  }
-  return starts;
-}
-
-std::vector<std::pair<int, uint64_t>> SfdiskStarts(const std::string& dump) {
-  std::vector<std::pair<int, uint64_t>> starts;
-  std::istringstream in(dump);
-  for (std::string line; std::getline(in, line);) {
-    const size_t colon = line.find(" : start=");
-    if (colon == std::string::npos) continue;
-    size_t digits = colon;
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(line[digits - 1]))) --digits;
-    starts.emplace_back(std::stoi(line.substr(digits, colon - digits)), NumberAfter(line, "start="));
-  }
-  return starts;
-}
-
-uint64_t PartitionRow(const std::vector<MapRow>& rows, int number) {
-  const std::string label = "partition " + std::to_string(number) + " (";
-  for (const MapRow& row : rows)
-    if (row.type == DumpType::None && row.what.rfind(label, 0) == 0) return row.offset;
-  return UINT64_MAX;
-}
-
-// dumpe2fs's "Group descriptors at 2-2" and "Inode table at 250-729" of group 0.
-uint64_t FirstNumberAfter(const std::string& text, const std::string& label) {
-  return std::stoull(FieldAfter(text, label));
+// The start sector sfdisk --dump gives partition n ("disk.img2 : start=        22528, size=...").
+uint64_t SfdiskStart(const std::string& dump, const std::string& disk, int n) {
+  return NumberAfter(FieldAfter(dump, disk + std::to_string(n) + " :"), "start=");
 }
 
 TEST(PartitionMap, GptDiskWithFat16AndExt4MatchesTheTools) {
   ScratchDir dir;
   const std::string disk = dir.File("disk.img"), fat = dir.File("fat.img"), ext = dir.File("ext.img");
   Shell("truncate -s 64M " + disk + " && sgdisk -n1:2048:+16M -t1:ef00 -n2:0:+30M -t2:8300 " + disk + " >/dev/null");
-  const auto starts = SgdiskStarts(Shell("sgdisk -p " + disk));
-  ASSERT_EQ(starts.size(), 2u);
+  const std::string dump = Shell("sfdisk --dump " + disk);
+  const uint64_t p1 = SfdiskStart(dump, disk, 1) * 512, p2 = SfdiskStart(dump, disk, 2) * 512;
   Shell("truncate -s 16M " + fat + " && mkfs.fat -F 16 -n EFIVOL " + fat + " >/dev/null");
   Shell("truncate -s 30M " + ext + " && mkfs.ext4 -q -b 1024 -L data " + ext);
-  Shell("dd if=" + fat + " of=" + disk + " bs=512 seek=" + std::to_string(starts[0].second) +
+  Shell("dd if=" + fat + " of=" + disk + " bs=512 seek=" + std::to_string(p1 / 512) +
         " conv=notrunc status=none && dd if=" + ext + " of=" + disk + " bs=512 seek=" +
-        std::to_string(starts[1].second) + " conv=notrunc status=none");
+        std::to_string(p2 / 512) + " conv=notrunc status=none");
 
   const auto rows = MapOf(disk);
   EXPECT_EQ(Problems(rows), "");
@@ -71,13 +35,10 @@ TEST(PartitionMap, GptDiskWithFat16AndExt4MatchesTheTools) {
   const MapRow* entries = FindRow(rows, DumpType::GptEntry);
   ASSERT_NE(entries, nullptr);
   EXPECT_EQ(entries->count, 2);
-  for (const auto& [number, start] : starts) EXPECT_EQ(PartitionRow(rows, number), start * 512) << number;
+  EXPECT_EQ(NoteAt(rows, "partition 1 ("), p1);
+  EXPECT_EQ(NoteAt(rows, "partition 2 ("), p2);
 
-  const uint64_t p1 = starts[0].second * 512, p2 = starts[1].second * 512;
-  const std::string minfo = Shell("MTOOLS_SKIP_CHECK=1 minfo -i " + fat + " ::");
-  const uint64_t rootDir = (NumberAfter(minfo, "reserved (boot) sectors") +
-                            NumberAfter(minfo, "fats") * NumberAfter(minfo, "sectors per fat")) *
-                           NumberAfter(minfo, "sector size");
+  const uint64_t rootDir = FatRootDir(Shell("MTOOLS_SKIP_CHECK=1 minfo -i " + fat + " ::"));
   EXPECT_EQ(OffsetsOf(rows, DumpType::FatBpb, "volume 'EFIVOL'"), std::vector<uint64_t>{p1});
   EXPECT_EQ(OffsetsOf(rows, DumpType::FatDir), std::vector<uint64_t>{p1 + rootDir});
 
@@ -86,13 +47,13 @@ TEST(PartitionMap, GptDiskWithFat16AndExt4MatchesTheTools) {
   EXPECT_EQ(OffsetsOf(rows, DumpType::Ext2Super, "ext4 superblock, volume 'data'"), std::vector<uint64_t>{p2 + 1024});
   const MapRow* groups = FindRow(rows, DumpType::Ext4Group);
   ASSERT_NE(groups, nullptr);
-  EXPECT_EQ(groups->offset, p2 + FirstNumberAfter(dumpe2fs, "Group descriptors at ") * block);
+  EXPECT_EQ(groups->offset, p2 + NumberAfter(dumpe2fs, "Group descriptors at ") * block);
   size_t groupCount = 0;
   for (size_t at = dumpe2fs.find("\nGroup "); at != std::string::npos; at = dumpe2fs.find("\nGroup ", at + 1))
     groupCount += std::isdigit(static_cast<unsigned char>(dumpe2fs[at + 7])) != 0;
   EXPECT_EQ(static_cast<size_t>(groups->count), groupCount);
   EXPECT_EQ(OffsetsOf(rows, DumpType::Ext2InodeLong),
-            std::vector<uint64_t>{p2 + FirstNumberAfter(dumpe2fs, "Inode table at ") * block + inodeSize});
+            std::vector<uint64_t>{p2 + NumberAfter(dumpe2fs, "Inode table at ") * block + inodeSize});
   const auto bmap = [&](int inode) {
     return std::stoull(Shell("debugfs -R 'bmap <" + std::to_string(inode) + "> 0' " + ext + " 2>/dev/null"));
   };
@@ -108,19 +69,18 @@ TEST(PartitionMap, MbrDiskWithLogicalPartitionsAndFat32MatchesTheTools) {
         " && printf 'label: dos\\nstart=2048, size=20480, type=c\\nstart=22528, size=40960, type=5\\n"
         "start=24576, size=4096, type=83\\nstart=30720, size=4096, type=83\\n' | sfdisk -q " + disk);
   Shell("mkfs.fat -F 32 -n BOOT --offset 2048 " + disk + " 10240 >/dev/null 2>&1");
-  const auto starts = SfdiskStarts(Shell("sfdisk --dump " + disk));
-  ASSERT_EQ(starts.size(), 4u);
+  const std::string dump = Shell("sfdisk --dump " + disk);
 
   const auto rows = MapOf(disk);
   EXPECT_EQ(Problems(rows), "");
-  for (const auto& [number, start] : starts) EXPECT_EQ(PartitionRow(rows, number), start * 512) << number;
+  for (int n : {1, 2, 5, 6}) EXPECT_EQ(NoteAt(rows, "partition " + std::to_string(n) + " ("), SfdiskStart(dump, disk, n) * 512) << n;
   // One EBR per logical partition, each a two-entry table.
   const auto ebrs = OffsetsOf(rows, DumpType::Mbr, "EBR");
   ASSERT_EQ(ebrs.size(), 2u);
-  EXPECT_EQ(ebrs[0], starts[1].second * 512 + 0x1BE);
+  EXPECT_EQ(ebrs[0], SfdiskStart(dump, disk, 2) * 512 + 0x1BE);
   EXPECT_EQ(FindRow(rows, DumpType::Mbr, "EBR")->count, 2);
 
-  const uint64_t p1 = starts[0].second * 512;
+  const uint64_t p1 = SfdiskStart(dump, disk, 1) * 512;
   const std::string minfo = Shell("MTOOLS_SKIP_CHECK=1 minfo -i " + disk + "@@" + std::to_string(p1) + " ::");
   const uint64_t bps = NumberAfter(minfo, "sector size");
   const uint64_t dataStart =

@@ -8,30 +8,13 @@ namespace trovik::test {
 FakeFile::FakeFile(const std::vector<uint8_t>& bytes, uint64_t at) : size_(0) { Put(at, bytes); }
 
 void FakeFile::Put(uint64_t offset, const std::vector<uint8_t>& bytes) {
-  // Merge every piece the new one touches into one, then lay the bytes over it.
-  uint64_t begin = offset, end = offset + bytes.size();
-  std::vector<std::pair<uint64_t, std::vector<uint8_t>>> touched;
-  for (auto it = pieces_.begin(); it != pieces_.end();) {
-    const uint64_t pEnd = it->first + it->second.size();
-    if (pEnd >= offset && it->first <= offset + bytes.size()) {
-      begin = std::min(begin, it->first);
-      end = std::max(end, pEnd);
-      touched.emplace_back(it->first, std::move(it->second));
-      it = pieces_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  std::vector<uint8_t> merged(end - begin, 0);
-  for (auto& [at, piece] : touched) std::copy(piece.begin(), piece.end(), merged.begin() + (at - begin));
-  std::copy(bytes.begin(), bytes.end(), merged.begin() + (offset - begin));
-  pieces_[begin] = std::move(merged);
-  size_ = std::max(size_, end);
+  pieces_.emplace_back(offset, bytes);
+  size_ = std::max(size_, offset + bytes.size());
 }
 
 std::vector<uint8_t> FakeFile::Get(uint64_t offset, size_t length) const {
   std::vector<uint8_t> out(length, 0);
-  for (const auto& [at, piece] : pieces_) {
+  for (const auto& [at, piece] : pieces_) {  // later pieces lie over earlier ones
     const uint64_t from = std::max(at, offset), to = std::min(at + piece.size(), offset + length);
     for (uint64_t i = from; i < to; ++i) out[i - offset] = piece[i - at];
   }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -44,7 +44,7 @@ class FakeFile : public FileAccess {
 
  private:
   uint64_t size_;
-  std::map<uint64_t, std::vector<uint8_t>> pieces_;  // disjoint, by offset
+  std::vector<std::pair<uint64_t, std::vector<uint8_t>>> pieces_;  // in the order they were put
 };
 
 }  // namespace trovik::test

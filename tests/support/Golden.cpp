@@ -13,20 +13,7 @@ namespace trovik::test {
 
 std::string ToUtf8(std::string_view cp1252) {
   std::string out;
-  out.reserve(cp1252.size());
-  for (const char c : cp1252) {
-    const char16_t u = Cp1252ToUnicode(static_cast<uint8_t>(c));
-    if (u < 0x80) {
-      out += static_cast<char>(u);
-    } else if (u < 0x800) {
-      out += static_cast<char>(0xC0 | (u >> 6));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (u >> 12));
-      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
+  AppendCp1252TextAsUtf8(out, cp1252);
   return out;
 }
 

@@ -39,12 +39,6 @@ std::string Hex8(uint64_t v) {
   return text;
 }
 
-DumpResult RunFile(const DumpRequest& request, FakeFile& file, ScriptedHost& host) {
-  CaptureSink sink;
-  const RunStatus status = RunDump(request, file, sink, host);
-  return {status, sink.Text(), sink.Marked(), host.messages};
-}
-
 // The item number a walk of several items puts before a title (the long
 // inode's numbered title also names ext4 where the single one says ext2).
 std::string WithoutItemNumbers(const std::string& text) {
@@ -61,8 +55,7 @@ TEST_P(Walks, ItemsAreSingleRunsAtTheirOffsets) {
   const std::string startText = "0x" + Hex8(start);
 
   FakeFile file(bytes);
-  ScriptedHost host;
-  const DumpResult walk = RunFile(MakeRequest(w.type, startText, "0", 3), file, host);
+  const DumpResult walk = RunOnFile(MakeRequest(w.type, startText, "0", 3), file);
   EXPECT_EQ(walk.status, RunStatus::Done);
   EXPECT_EQ(file.OutOfBounds(), "") << "the last item ends at the end of the file";
   std::string singles;
@@ -85,8 +78,7 @@ TEST_P(Walks, ItemsAreSingleRunsAtTheirOffsets) {
 // Test names are the types' command-line names.
 std::string TypeName(DumpType type) {
   std::string name(FindDumpType(static_cast<int>(type))->name);
-  for (char& c : name)
-    if (c == '-') c = '_';
+  std::replace(name.begin(), name.end(), '-', '_');
   return name;
 }
 
