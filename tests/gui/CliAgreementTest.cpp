@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "GuiTestSupport.h"
 #include "app/DumpRunner.h"
 #include "app/MainFrame.h"
 #include "app/TrovikDoc.h"
@@ -18,21 +19,6 @@
 
 namespace trovik {
 namespace {
-
-// A report as text with every red character (line breaks aside: the command
-// line leaves them uncoloured for terminals) wrapped in [[ ]].
-QString Mark(const QString& text, std::vector<bool> red) {
-  QString out;
-  bool inRed = false;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const bool r = red[static_cast<size_t>(i)] && text[i] != QLatin1Char('\n');
-    if (r != inRed) out += r ? QStringLiteral("[[") : QStringLiteral("]]");
-    inRed = r;
-    out += text[i];
-  }
-  if (inRed) out += QStringLiteral("]]");
-  return out;
-}
 
 // What a terminal gets of the window's text: control characters other than
 // tab and line feed, DEL and the code page's five unassigned bytes are the
@@ -49,22 +35,21 @@ QString AsTerminalShows(QString text) {
 
 QString MarkAnsi(const std::string& out) {
   QString text;
-  std::vector<bool> red;
+  std::vector<TextRange> red;
   bool inRed = false;
-  size_t i = 0;
-  while (i < out.size()) {
+  for (size_t i = 0; i < out.size();) {
     if (out.compare(i, 5, "\x1b[31m") == 0 || out.compare(i, 4, "\x1b[0m") == 0) {
       inRed = out[i + 2] == '3';
       i += inRed ? 5 : 4;
       continue;
     }
     const size_t next = std::min(out.find('\x1b', i + 1), out.size());
-    const QString piece = QString::fromUtf8(out.data() + i, static_cast<qsizetype>(next - i));
-    text += piece;
-    red.insert(red.end(), static_cast<size_t>(piece.size()), inRed);
+    const qsizetype from = text.size();
+    text += QString::fromUtf8(out.data() + i, static_cast<qsizetype>(next - i));
+    if (inRed) red.push_back({from, text.size()});
     i = next;
   }
-  return Mark(text, red);
+  return test::Marked(text, red, true);
 }
 
 class CliAgreement : public testing::TestWithParam<std::string> {};
@@ -104,12 +89,9 @@ TEST_P(CliAgreement, SameReportAndMessagesForEveryType) {
     runner.Start(PosixFile::Open(path, OpenMode::ReadOnly), request);
     runner.WaitForFinished();
     const ReportText& report = frame.Document()->Text();
-    std::vector<bool> red(static_cast<size_t>(report.Length()), false);
-    for (const TextRange& range : report.RedRanges(0, report.Length()))
-      std::fill(red.begin() + range.start, red.begin() + range.end, true);
-
+    const QString window = test::Marked(AsTerminalShows(report.ToPlainText()), report.RedRanges(0, report.Length()), true);
     const std::string what = GetParam() + " as " + std::string(type.name);
-    EXPECT_EQ(Mark(AsTerminalShows(report.ToPlainText()), red).toStdString(), MarkAnsi(cli.out).toStdString()) << what;
+    EXPECT_EQ(window.toStdString(), MarkAnsi(cli.out).toStdString()) << what;
     const QString messages = shown.isEmpty() ? QString() : shown.join(QLatin1Char('\n')) + QLatin1Char('\n');
     EXPECT_EQ(messages.toStdString(), cli.err) << what;
   }

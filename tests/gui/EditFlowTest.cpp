@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "GuiTestSupport.h"
@@ -22,6 +21,9 @@
 namespace trovik {
 namespace {
 
+using test::Box;
+using test::Click;
+
 // Chooses the type in the request dialog, lets `adjust` change it, presses
 // "Edit" and hands the editor that opens next to `edit`.
 void EditThroughTheDialogs(DumpType type, std::function<void(CLimitsDlg*)> adjust, std::function<void(QWidget*)> edit) {
@@ -34,9 +36,6 @@ void EditThroughTheDialogs(DumpType type, std::function<void(CLimitsDlg*)> adjus
     qobject_cast<QAbstractButton*>(limits->Control(3))->click();
   });
 }
-
-QLineEdit* Box(QWidget* dialog, const char* name) { return dialog->findChild<QLineEdit*>(QLatin1String(name)); }
-void Click(QWidget* dialog, const char* name) { dialog->findChild<QPushButton*>(QLatin1String(name))->click(); }
 
 TEST(EditFlow, OkInTheMbrEditorWritesTheEntryIntoTheFile) {
   test::ScratchDir scratch;
@@ -64,10 +63,7 @@ TEST(EditFlow, OkInTheMbrEditorWritesTheEntryIntoTheFile) {
 
   std::vector<uint8_t> expected = sector;
   expected[0x1BE + 4] = 0x8E;
-  expected[0x1BE + 12] = 0x00;
-  expected[0x1BE + 13] = 0x10;
-  expected[0x1BE + 14] = 0x00;
-  expected[0x1BE + 15] = 0x00;
+  std::copy_n("\x00\x10\x00\x00", 4, expected.begin() + 0x1BE + 12);
   EXPECT_EQ(test::ReadFile(path), expected);
   // The listing that follows reads the file as it now is.
   const QString report = frame.Document()->Text().ToPlainText();

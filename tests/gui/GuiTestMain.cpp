@@ -9,22 +9,15 @@
 #include "app/TrovikApp.h"
 #include "gui/AppSettings.h"
 
-namespace {
-
-QTemporaryDir* g_settingsDir = nullptr;
-
-class FreshSettings : public testing::EmptyTestEventListener {
+struct FreshSettings : testing::EmptyTestEventListener {
   void OnTestStart(const testing::TestInfo&) override {
     QSettings(trovik::settings::kOrganization, trovik::settings::kApplication).clear();
   }
 };
 
-}  // namespace
-
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir settingsDir;
-  g_settingsDir = &settingsDir;
   qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
   QApplication app(argc, argv);
   trovik::SetApplicationNames();

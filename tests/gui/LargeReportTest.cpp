@@ -6,49 +6,36 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProcess>
 #include <QPointer>
 #include <QProgressDialog>
-#include <QScreen>
-#include <QTemporaryDir>
 #include <csignal>
+#include <filesystem>
 #include <thread>
 
 #include "GuiTestSupport.h"
 #include "app/DumpRunner.h"
 #include "app/MainFrame.h"
 #include "app/TrovikDoc.h"
-#include "app/TrovikView.h"
 #include "engine/DumpType.h"
 #include "engine/Report.h"
+#include "support/Program.h"
+#include "support/Scratch.h"
 
 namespace trovik {
 namespace {
 
 // Bytes of every value, the code page's upper half included, and text
 // lines with CR LF breaks for the text format.
-QByteArray SampleBytes(int size) {
-  QByteArray bytes;
+std::vector<uint8_t> SampleBytes(size_t size) {
+  std::string bytes;
   for (int i = 0; bytes.size() < size; ++i) {
-    bytes += "Caf\xE9 \x80 line " + QByteArray::number(i) + "\r\n";
+    bytes += "Caf\xE9 \x80 line " + std::to_string(i) + "\r\n";
     // The printable upper half only: the command line shows control bytes
     // (and the five the code page leaves unassigned) as dots on a terminal.
     bytes += static_cast<char>(0xA0 + i % 0x60);
   }
-  return bytes.left(size);
-}
-
-DumpRequest Request(DumpType type) {
-  DumpRequest request;
-  request.dumpType = type;
-  request.start = "0";
-  request.end = "0xFFFFFFFF";
-  return request;
+  return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size));
 }
 
 // Clicks the button with this text in the next message box.
@@ -63,23 +50,14 @@ void ClickNext(const QString& button, std::function<void()> before = {}) {
 }
 
 // Types the path into the file dialog's name box and accepts it.
-void TypeFileName(QWidget* modal, const QString& path) {
+void TypeFileName(QWidget* modal, const std::string& path) {
   auto* dialog = qobject_cast<QFileDialog*>(modal);
   ASSERT_NE(dialog, nullptr);
   dialog->setOption(QFileDialog::DontConfirmOverwrite);
   auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
   ASSERT_NE(name, nullptr);
-  name->setText(path);
+  name->setText(QString::fromStdString(path));
   static_cast<QDialog*>(dialog)->accept();
-}
-
-void ChooseFile(const QString& path) {
-  test::AnswerNextModal([path](QWidget* modal) { TypeFileName(modal, path); });
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class LargeReportTest : public testing::Test {
@@ -87,19 +65,20 @@ class LargeReportTest : public testing::Test {
   void SetUp() override {
     frame.show();
     frame.SetLargeReportLimit(1000);
-    data = scratch.filePath(QStringLiteral("data.bin"));
-    QFile file(data);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(SampleBytes(6000));
+    scratch.Write("data.bin", SampleBytes(6000));
   }
   void Run(CMainFrame& into, DumpType type) {
-    into.StartRun(PosixFile::Open(data.toStdString(), OpenMode::ReadOnly), Request(type));
+    DumpRequest request;
+    request.dumpType = type;
+    request.start = "0";
+    request.end = "0xFFFFFFFF";
+    into.StartRun(PosixFile::Open(data, OpenMode::ReadOnly), request);
     into.Runner()->WaitForFinished();
   }
 
   CMainFrame frame;
-  QTemporaryDir scratch;
-  QString data;
+  test::ScratchDir scratch;
+  const std::string data = scratch.File("data.bin");
 };
 
 TEST_F(LargeReportTest, AboveTheLimitTheUserChoosesWindowOrCancel) {
@@ -119,9 +98,10 @@ TEST_F(LargeReportTest, AboveTheLimitTheUserChoosesWindowOrCancel) {
 }
 
 TEST_F(LargeReportTest, StreamedReportHasTheBytesSaveAndTheCommandLineWrite) {
-  for (DumpType type : {DumpType::DosDebug, DumpType::AsciiText}) {
-    const QString streamed = scratch.filePath(QStringLiteral("streamed-%1.txt").arg(static_cast<int>(type)));
-    ClickNext(QStringLiteral("Write to a File..."), [&] { ChooseFile(streamed); });
+  for (const auto& [type, name] : {std::pair{DumpType::DosDebug, "debug"}, std::pair{DumpType::AsciiText, "text"}}) {
+    const std::string streamed = scratch.File(std::string("streamed-") + name + ".txt");
+    ClickNext(QStringLiteral("Write to a File..."),
+              [&] { test::AnswerNextModal([&](QWidget* modal) { TypeFileName(modal, streamed); }); });
     Run(frame, type);
     EXPECT_EQ(frame.Runner()->LastStatus(), RunStatus::Done);
     EXPECT_TRUE(frame.Document()->Text().IsEmpty());  // nothing went into the window
@@ -129,22 +109,17 @@ TEST_F(LargeReportTest, StreamedReportHasTheBytesSaveAndTheCommandLineWrite) {
     CMainFrame other;
     other.SetLargeReportLimit(1u << 30);
     Run(other, type);
-    const QString saved = scratch.filePath(QStringLiteral("saved.txt"));
-    ASSERT_TRUE(other.Document()->SaveTo(saved, nullptr));
-    const QByteArray bytes = ReadAll(streamed);
-    EXPECT_GT(bytes.size(), 5000);
-    EXPECT_EQ(bytes, ReadAll(saved));
+    const std::string saved = scratch.File("saved.txt");
+    ASSERT_TRUE(other.Document()->SaveTo(QString::fromStdString(saved), nullptr));
+    const std::string bytes = test::ReadText(streamed);
+    EXPECT_GT(bytes.size(), 5000u);
+    EXPECT_EQ(bytes, test::ReadText(saved));
 
     // The command line's UTF-8 is the same, but for the CR LF pairs of the
     // text, which the window keeps as line breaks.
-    QProcess dump;
-    dump.start(QStringLiteral(TROVIK_DUMP_PATH),
-               {QStringLiteral("-t"), type == DumpType::DosDebug ? QStringLiteral("debug") : QStringLiteral("text"), data});
-    ASSERT_TRUE(dump.waitForFinished(20000));
-    EXPECT_EQ(bytes, dump.readAllStandardOutput().replace("\r\n", "\n"));
-    if (type == DumpType::AsciiText) {
-      EXPECT_TRUE(bytes.contains("Caf\xC3\xA9 \xE2\x82\xAC line 7\n"));
-    }
+    const QByteArray cli = QByteArray::fromStdString(test::RunProgram({TROVIK_DUMP_PATH, "-t", name, data}).out);
+    EXPECT_EQ(bytes, QByteArray(cli).replace("\r\n", "\n").toStdString());
+    EXPECT_EQ(type == DumpType::AsciiText, bytes.find("Caf\xC3\xA9 \xE2\x82\xAC line 7\n") != std::string::npos);
   }
 }
 
@@ -165,23 +140,14 @@ class FileSizeLimit {
 };
 
 TEST_F(LargeReportTest, AReportThatCannotBeWrittenWholeStopsTheRunAndLeavesTheFileAsItWas) {
-  const QString target = scratch.filePath(QStringLiteral("report.txt"));
-  QFile old(target);
-  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-  old.write("the old report\n");
-  old.close();
-  QFile big(data);
-  ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-  big.write(QByteArray(4 << 20, 'x'));  // about 20 MiB of listing
-  big.close();
-
+  const std::string target = scratch.Write("report.txt", {'o', 'l', 'd', '\n'});
+  scratch.Write("data.bin", std::vector<uint8_t>(4 << 20, 'x'));  // about 20 MiB of listing
   test::ShownMessage failure;
   ClickNext(QStringLiteral("Write to a File..."), [&] {
-    test::AnswerNextModal(
-        [&](QWidget* modal) {
-          test::AnswerNextModal({}, &failure);
-          TypeFileName(modal, target);
-        });
+    test::AnswerNextModal([&](QWidget* modal) {
+      test::AnswerNextModal({}, &failure);
+      TypeFileName(modal, target);
+    });
   });
   {
     FileSizeLimit limit(2 << 20);
@@ -189,10 +155,12 @@ TEST_F(LargeReportTest, AReportThatCannotBeWrittenWholeStopsTheRunAndLeavesTheFi
   }
   EXPECT_EQ(frame.Runner()->LastStatus(), RunStatus::FileFailed);
   ASSERT_TRUE(failure.shown);
-  EXPECT_TRUE(failure.text.startsWith(QStringLiteral("Cannot save ") + target)) << failure.text.toStdString();
+  EXPECT_TRUE(failure.text.startsWith(QStringLiteral("Cannot save ") + QString::fromStdString(target)))
+      << failure.text.toStdString();
   EXPECT_FALSE(failure.text.contains(QStringLiteral("Unknown error"))) << failure.text.toStdString();
-  EXPECT_EQ(ReadAll(target), QByteArray("the old report\n"));
-  EXPECT_EQ(QDir(scratch.path()).entryList(QDir::Files).size(), 2);  // no temporary file left behind
+  EXPECT_EQ(test::ReadText(target), "old\n");
+  const auto files = std::distance(std::filesystem::directory_iterator(scratch.Path()), {});
+  EXPECT_EQ(files, 2);  // no temporary file left behind
 }
 
 TEST_F(LargeReportTest, ProgressWindowIsCentredOnTheMainWindow) {
@@ -213,8 +181,7 @@ TEST_F(LargeReportTest, ProgressWindowIsCentredOnTheMainWindow) {
     return progress && progress->isVisible();
   }));
   auto offCentre = [&] {
-    if (!progress) return 9999;
-    return (progress->frameGeometry().center() - frame.frameGeometry().center()).manhattanLength();
+    return progress ? (progress->frameGeometry().center() - frame.frameGeometry().center()).manhattanLength() : 9999;
   };
   EXPECT_LE(offCentre(), 2);
   const QSize first = progress->size();

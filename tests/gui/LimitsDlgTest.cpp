@@ -1,19 +1,19 @@
 // The dump request dialog as a person uses it: defaults per type, the start
 // field's auto-fill, the byte/sector toggle, Count validation, the settings
-// it keeps, its help; and the start offset prompt.
+// it keeps under their keys, its help.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 
 #include "GuiTestSupport.h"
-#include "catalog/Catalog.h"
 #include "gui/AppSettings.h"
+#include "catalog/Catalog.h"
 #include "request/LimitsDlg.h"
-#include "request/StartOffsetDlg.h"
 
 namespace trovik {
 namespace {
@@ -41,30 +41,24 @@ class LimitsDlgTest : public testing::Test {
   CLimitsDlg dlg;
 };
 
-TEST_F(LimitsDlgTest, HoldsEveryTypeOfTheTableWithTwoThatCannotBeChosen) {
+TEST_F(LimitsDlgTest, HoldsEveryTypeOfTheTableTwoDisabledAndOpensInTheStoredModes) {
+  QSettings store(QStringLiteral("Velmarra"), QStringLiteral("trovik"));
+  store.setValue(QStringLiteral("Settings/offset_type"), 1);
+  store.setValue(QStringLiteral("Settings/is_iso"), 1);
   Open();
-  int disabled = 0;
+  std::vector<int> disabled;
   for (const DumpTypeInfo& info : DumpTypeTable()) {
     QRadioButton* radio = dlg.TypeButton(static_cast<int>(info.id));
     ASSERT_NE(radio, nullptr);
     EXPECT_FALSE(radio->isChecked());
-    if (!radio->isEnabled()) ++disabled;
+    if (!radio->isEnabled()) disabled.push_back(static_cast<int>(info.id));
   }
-  EXPECT_EQ(disabled, 2);
-  EXPECT_FALSE(dlg.TypeButton(1007)->isEnabled());  // Pascal
-  EXPECT_FALSE(dlg.TypeButton(1036)->isEnabled());  // Iso. Transfer Desc.
-  EXPECT_FALSE(Button(1)->isEnabled());             // nothing to dump yet
+  EXPECT_EQ(disabled, (std::vector<int>{1007, 1036}));  // Pascal, Iso. Transfer Desc.
+  EXPECT_FALSE(Button(1)->isEnabled());  // nothing to dump yet
   EXPECT_FALSE(Button(3)->isEnabled());
   EXPECT_FALSE(Count()->isEnabled());
-  // It fits a 1366x768 screen.
-  EXPECT_LE(dlg.sizeHint().width(), 1366);
+  EXPECT_LE(dlg.sizeHint().width(), 1366);  // it fits a 1366x768 screen
   EXPECT_LE(dlg.sizeHint().height(), 700);
-}
-
-TEST_F(LimitsDlgTest, OpensInSectorModeFromTheSettings) {
-  settings::SetOffsetType(OffsetType::Sectors);
-  settings::SetIsIso(true);
-  Open();
   EXPECT_EQ(Button(1050)->text(), QStringLiteral("Starting Sector:"));
   auto* iso = qobject_cast<QCheckBox*>(dlg.Control(1048));
   EXPECT_TRUE(iso->isVisible());
@@ -73,7 +67,7 @@ TEST_F(LimitsDlgTest, OpensInSectorModeFromTheSettings) {
 
 TEST_F(LimitsDlgTest, TypeDefaultsFillCountStartEditAndEnd) {
   Open();
-  EXPECT_FALSE(dlg.Control(1048)->isVisible());
+  EXPECT_FALSE(dlg.Control(1048)->isVisible());  // "Is ISO?" belongs to sector mode
   Choose(DumpType::Mbr);
   EXPECT_EQ(Count()->text(), QStringLiteral("4"));
   EXPECT_TRUE(Count()->isEnabled());
@@ -134,7 +128,7 @@ TEST_F(LimitsDlgTest, ByteSectorToggleConvertsWithoutRounding) {
   EXPECT_EQ(Start()->text(), QStringLiteral("0x00001800"));
 }
 
-TEST_F(LimitsDlgTest, DumpItClosesWithTheRequestAndKeepsTheModes) {
+TEST_F(LimitsDlgTest, DumpItAndEditCloseWithTheRequestAndKeepTheModes) {
   Open();
   QTest::mouseClick(Button(1050), Qt::LeftButton);  // to sectors
   Choose(DumpType::Mbr);
@@ -147,12 +141,10 @@ TEST_F(LimitsDlgTest, DumpItClosesWithTheRequestAndKeepsTheModes) {
   EXPECT_EQ(request.offsetType, OffsetType::Sectors);
   EXPECT_EQ(request.start, "0");  // the toggle counted as an edit of the start
   EXPECT_EQ(request.result, kResultEdit);
-  EXPECT_EQ(settings::OffsetType(), OffsetType::Sectors);
-}
+  EXPECT_EQ(QSettings(QStringLiteral("Velmarra"), QStringLiteral("trovik")).value("Settings/offset_type").toInt(), 1);
 
-TEST_F(LimitsDlgTest, TypesWithoutCountRunOnce) {
   Open();
-  Choose(DumpType::Ext2Super);
+  Choose(DumpType::Ext2Super);  // a type without Count runs once
   QTest::mouseClick(Button(1), Qt::LeftButton);
   EXPECT_EQ(dlg.result(), kResultDump);
   EXPECT_EQ(dlg.Request().count, 1);
@@ -187,50 +179,14 @@ TEST_F(LimitsDlgTest, CancelAndEscapeCloseWithoutARequest) {
   EXPECT_NE(dlg.result(), kResultEdit);
 }
 
-TEST_F(LimitsDlgTest, ContextHelpShowsTheControlsTextOrSaysThereIsNone) {
+TEST_F(LimitsDlgTest, F1ShowsHelpOnTheControlWithTheFocusOrSaysThereIsNone) {
   Open();
-  ShownMessage mbr;
-  AnswerNextModal({}, &mbr);
-  dlg.ShowContextHelp(dlg.TypeButton(1038));
-  EXPECT_EQ(mbr.text, QStringLiteral("Dump the specified offset of data as a Master Boot Record's Partition Table.\n"
-                                     "Hint:\n  Use 0x1BE as the starting offset and place 4 in the Count field"));
-  EXPECT_EQ(mbr.icon, QMessageBox::Question);
-
-  ShownMessage iso;
-  AnswerNextModal({}, &iso);
-  dlg.ShowContextHelp(dlg.Control(1048));
-  EXPECT_EQ(iso.text, QStringLiteral("No help for this item."));
-  EXPECT_EQ(iso.icon, QMessageBox::NoIcon);
-
-  // F1 asks about the control with the focus.
-  ShownMessage start;
-  AnswerNextModal({}, &start);
   dlg.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
   Start()->setFocus();
-  QTest::keyClick(Start(), Qt::Key_F1);
-  EXPECT_EQ(start.text, QStringLiteral("Starting Byte/Sector Offset.\nDecimal or hexidecimal."));
-}
-
-TEST_F(LimitsDlgTest, HelpButtonShowsTheLongHelp) {
-  Open();
-  QString shown;
-  AnswerNextModal([&](QWidget* help) {
-    shown = help->windowTitle();
-    help->close();
-  });
-  QTest::mouseClick(Button(9), Qt::LeftButton);
-  EXPECT_EQ(shown, QStringLiteral("Help"));
-}
-
-TEST(StartOffsetDlg, ReadsHexWithAnUpperCasePrefix) {
-  CStartOffsetDlg dlg;
-  EXPECT_EQ(dlg.OffsetEdit()->text(), QStringLiteral("0x00000000"));
-  dlg.show();
-  dlg.OffsetEdit()->setText(QStringLiteral("0X10"));
-  dlg.accept();
-  EXPECT_EQ(dlg.m_nOffset, 16u);
-  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(test::MessageOf([&] { QTest::keyClick(Start(), Qt::Key_F1); }),
+            QStringLiteral("Starting Byte/Sector Offset.\nDecimal or hexidecimal."));
+  EXPECT_EQ(test::MessageOf([&] { dlg.ShowContextHelp(dlg.Control(1048)); }), QStringLiteral("No help for this item."));
 }
 
 }  // namespace

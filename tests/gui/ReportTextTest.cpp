@@ -33,10 +33,7 @@ void ExpectSame(const ReportText& model, const Reference& ref) {
   ASSERT_EQ(model.ToPlainText(), ref.text);
   const QStringList lines = ref.text.split(QLatin1Char('\n'));
   ASSERT_EQ(model.LineCount(), lines.size());
-  qsizetype start = 0;
-  for (qsizetype i = 0; i < lines.size(); i += std::max<qsizetype>(1, lines.size() / 50)) {
-    start = 0;
-    for (qsizetype j = 0; j < i; ++j) start += lines[j].size() + 1;
+  for (qsizetype i = 0, start = 0; i < lines.size(); start += lines[i++].size() + 1) {
     ASSERT_EQ(model.LineStart(i), start) << "line " << i;
     ASSERT_EQ(model.LineLength(i), lines[i].size()) << "line " << i;
     ASSERT_EQ(model.LineOfPosition(start), i);
@@ -44,8 +41,7 @@ void ExpectSame(const ReportText& model, const Reference& ref) {
   for (qsizetype p = 0; p < ref.text.size(); p += std::max<qsizetype>(1, ref.text.size() / 97))
     ASSERT_EQ(model.At(p), ref.text[p]) << "position " << p;
   std::vector<bool> red(static_cast<size_t>(ref.text.size()), false);
-  for (const TextRange& r : model.RedRanges(0, model.Length()))
-    for (qsizetype p = r.start; p < r.end; ++p) red[static_cast<size_t>(p)] = true;
+  for (const TextRange& r : model.RedRanges(0, model.Length())) std::fill(red.begin() + r.start, red.begin() + r.end, true);
   ASSERT_EQ(red, ref.red);
 }
 
@@ -132,6 +128,8 @@ TEST(ReportText, HoldsTheCoresTextAtOneByteACharacterAndGivesItBackWhenCleared) 
 
 TEST(ReportText, TextInsertedInsideRedIsNotRedAndRedInsertJoinsNeighbours) {
   ReportText model;
+  EXPECT_EQ(model.LineCount(), 1);
+  EXPECT_EQ(model.LineLength(0), 0);
   model.Insert(0, u"line\n", false);
   model.Insert(5, u" <-- bad\n", true);
   EXPECT_EQ(model.RedRanges(0, model.Length()), (std::vector<TextRange>{{5, 14}}));
@@ -139,46 +137,31 @@ TEST(ReportText, TextInsertedInsideRedIsNotRedAndRedInsertJoinsNeighbours) {
   EXPECT_EQ(model.RedRanges(0, model.Length()), (std::vector<TextRange>{{5, 8}, {10, 16}}));
   model.Insert(8, u"zz", true);
   EXPECT_EQ(model.RedRanges(0, model.Length()), (std::vector<TextRange>{{5, 10}, {12, 18}}));
+  model.Insert(model.Length(), u"ab", false);  // an unfinished last line
+  EXPECT_EQ(model.LineCount(), 3);
+  EXPECT_EQ(model.LineLength(2), 2);
+  EXPECT_EQ(model.MaxLineColumns(), 12);
 }
 
-TEST(ReportText, LinesOfAnEmptyAndAnUnfinishedText) {
-  ReportText model;
-  EXPECT_EQ(model.LineCount(), 1);
-  EXPECT_EQ(model.LineLength(0), 0);
-  model.Insert(0, u"ab\ncd", false);
-  EXPECT_EQ(model.LineCount(), 2);
-  EXPECT_EQ(model.LineStart(1), 3);
-  EXPECT_EQ(model.LineLength(1), 2);
-  EXPECT_EQ(model.LineOfPosition(5), 1);
-  EXPECT_EQ(model.MaxLineColumns(), 2);
-}
-
-TEST(ReportText, FindsAcrossBlockBoundariesInBothDirections) {
+TEST(ReportText, FindsAcrossBlockBoundariesInBothDirectionsAndWholeWords) {
   ReportText model;
   QString big(100000, QLatin1Char('x'));
   big.replace(32767, 6, QStringLiteral("Needle"));  // across the first block edge
   big.replace(90000, 6, QStringLiteral("needle"));
+  big.replace(95000, 27, QStringLiteral(" Count: 4 Counter: 5 count "));
   model.Insert(0, big, false);
-  ReportText::FindOptions down;
+  ReportText::FindOptions down, up, whole;
   EXPECT_EQ(model.Find(u"needle", 0, down), 32767);
   EXPECT_EQ(model.Find(u"needle", 32768, down), 90000);
-  down.matchCase = true;
-  EXPECT_EQ(model.Find(u"needle", 0, down), 90000);
-  ReportText::FindOptions up;
   up.backward = true;
-  EXPECT_EQ(model.Find(u"needle", model.Length(), up), 90000);
   EXPECT_EQ(model.Find(u"needle", 90005, up), 32767);
   EXPECT_EQ(model.Find(u"needle", 32772, up), -1);  // a match must end before the start point
-}
-
-TEST(ReportText, WholeWordSkipsMatchesInsideWords) {
-  ReportText model;
-  model.Insert(0, u"Count: 4 Counter: 5 count", false);
-  ReportText::FindOptions whole;
+  down.matchCase = true;
+  EXPECT_EQ(model.Find(u"needle", 0, down), 90000);
   whole.wholeWord = true;
-  EXPECT_EQ(model.Find(u"count", 1, whole), 20);
+  EXPECT_EQ(model.Find(u"count", 95002, whole), 95021);
   whole.backward = true;
-  EXPECT_EQ(model.Find(u"count", 19, whole), 0);
+  EXPECT_EQ(model.Find(u"count", 95020, whole), 95001);
 }
 
 TEST(TextCodec, ReportTextKeepsItsBytesWithOneBreakPerLine) {

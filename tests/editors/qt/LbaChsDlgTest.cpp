@@ -4,16 +4,13 @@
 
 #include <QTest>
 
-#include "DialogTest.h"
+#include "GuiTestSupport.h"
 #include "editors/qt/LbaChsDlg.h"
 
 namespace trovik {
 namespace {
 
-using test::Box;
-using test::Click;
-using test::MessageOf;
-using test::Text;
+using namespace test;
 
 QString Row(QWidget* d, const char* a, const char* b, const char* c) {
   return Text(d, a) + " " + Text(d, b) + " " + Text(d, c);
