@@ -232,8 +232,10 @@ void StructuresPanel::FillEnded(const std::shared_ptr<Fill>& fill, const QString
     problems += !row.problem.empty();
   }
   if (rows_.empty()) return;
-  QString text = tr("%n structure(s), ", nullptr, structures) + tr("%n red annotation(s)", nullptr, red);
-  if (problems) text += tr(", %n place(s) not followed", nullptr, problems);
+  auto counted = [](int n, const QString& one, const QString& many) { return (n == 1 ? one : many).arg(n); };
+  QString text = counted(structures, tr("%1 structure"), tr("%1 structures")) + QStringLiteral(", ") +
+                 counted(red, tr("%1 red annotation"), tr("%1 red annotations"));
+  if (problems) text += QStringLiteral(", ") + counted(problems, tr("%1 place not followed"), tr("%1 places not followed"));
   status_->setText(text + QLatin1Char('.'));
 }
 
