@@ -29,6 +29,7 @@
 #include "app/LockKeys.h"
 #include "app/Memory.h"
 #include "app/ReportPrinter.h"
+#include "app/StructuresPanel.h"
 #include "app/TrovikDoc.h"
 #include "app/TrovikView.h"
 #include "app/WindowPlacement.h"
@@ -47,6 +48,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   view_ = new CTrovikView(doc_, this);
   setCentralWidget(view_);
   runner_ = new DumpRunner(view_, this, this);
+  structures_ = new StructuresPanel(this);
+  addDockWidget(Qt::LeftDockWidgetArea, structures_);
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
@@ -54,6 +57,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
                             Action(ID_EDIT_PASTE), nullptr, Action(ID_EDIT_SELECT_ALL)});
   setAcceptDrops(true);
   resize(900, 640);
+  restoreState(settings::DockState());
+  toolBar_->setVisible(Action(ID_VIEW_TOOLBAR)->isChecked());  // the toolbar's visibility is not kept
 
   connect(doc_, &CTrovikDoc::ModifiedChanged, this, &CMainFrame::UpdateTitle);
   connect(doc_, &CTrovikDoc::PathChanged, this, &CMainFrame::UpdateTitle);
@@ -62,6 +67,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommands);
   connect(runner_, &DumpRunner::Started, this, &CMainFrame::OnRunStarted);
   connect(runner_, &DumpRunner::Finished, this, &CMainFrame::OnRunFinished);
+  connect(structures_, &StructuresPanel::DumpRowRequested, this, &CMainFrame::DumpStructure);
+  connect(structures_, &StructuresPanel::DumpAllRequested, this, &CMainFrame::DumpAllStructures);
   // Escape does not stop the run while one of its dialogs waits for an answer.
   connect(&runner_->Host(), &GuiRunHost::AskingChanged, this, [this](bool asking) {
     if (runner_->IsRunning()) ready_->setText(asking ? tr("Dumping...") : tr("Dumping... press Esc to stop"));
@@ -152,6 +159,7 @@ void CMainFrame::CreateMenus() {
   statusAction->setChecked(true);
   viewMenu->addAction(toolbarAction);
   viewMenu->addAction(statusAction);
+  viewMenu->addAction(structures_->toggleViewAction());
 
   QMenu* tools = menuBar()->addMenu(tr("&Tools"));
   QAction* lba = MakeAction(ID_TOOLS_LBA_TO_CHS, tr("LBA to CHS"),
@@ -296,6 +304,7 @@ void CMainFrame::DumpFile(const QString& path) {
     return;
   }
   if (ExceedsAddressableSize(size)) ShowPlainMessage(this, QString::fromLatin1(kLargeFileWarning));
+  structures_->Open(path);
 
   CLimitsDlg dialog(this);
   const OffsetType offsets = settings::OffsetType();
@@ -351,6 +360,33 @@ void CMainFrame::StartRun(std::unique_ptr<FileAccess> file, const DumpRequest& r
     if (question.clickedButton() != window) return;
   }
   runner_->Start(std::move(file), request);
+}
+
+void CMainFrame::DumpStructure(int row) {
+  if (runner_->IsRunning() || row < 0 || static_cast<size_t>(row) >= structures_->Rows().size()) return;
+  std::unique_ptr<FileAccess> file;
+  try {
+    file = PosixFile::Open(QFile::encodeName(structures_->Path()).toStdString(), OpenMode::ReadOnly);
+  } catch (const FileError& error) {
+    ShowPlainMessage(this, QString::fromStdString(error.what()));
+    return;
+  }
+  StartRun(std::move(file), RowRequest(structures_->Rows()[static_cast<size_t>(row)]));
+}
+
+void CMainFrame::DumpAllStructures() {
+  if (runner_->IsRunning() || structures_->Rows().empty()) return;
+  std::unique_ptr<FileAccess> file;
+  try {
+    file = PosixFile::Open(QFile::encodeName(structures_->Path()).toStdString(), OpenMode::ReadOnly);
+  } catch (const FileError& error) {
+    ShowPlainMessage(this, QString::fromStdString(error.what()));
+    return;
+  }
+  FileAccess* input = file.get();
+  runner_->StartJob([rows = structures_->Rows(), input](ReportSink& sink, RunHost& host) mutable {
+    return DumpAllRows(rows, *input, sink, host);
+  }, std::move(file));
 }
 
 void CMainFrame::OnRunStarted() {
@@ -558,6 +594,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   // Every close keeps the placement (File > Exit, the close box, the end
   // of the session), and the report's memory goes back at once.
   settings::SetWindowPlacement(WindowPlacement::Of(*this).Encode());
+  settings::SetDockState(saveState());
   doc_->NewDocument();
   event->accept();
 }

@@ -23,6 +23,7 @@ class CTrovikDoc;
 class CTrovikView;
 class DumpRunner;
 class FindReplaceDlg;
+class StructuresPanel;
 
 // Command IDs of the menus and the toolbar.
 enum CommandId : int {
@@ -59,6 +60,7 @@ class CMainFrame : public QMainWindow {
   CTrovikDoc* Document() const { return doc_; }
   CTrovikView* View() const { return view_; }
   DumpRunner* Runner() const { return runner_; }
+  StructuresPanel* Structures() const { return structures_; }
   QAction* Action(int id) const;
   QToolBar* ToolBar() const { return toolBar_; }
   QPrinter* Printer();
@@ -66,7 +68,8 @@ class CMainFrame : public QMainWindow {
   // File > Open: the file dialog, then a dump run on the chosen file.
   void OnFileOpen();
   // A dump run on a file chosen elsewhere (command line, drop, Open With):
-  // opens it, asks for the request and starts the run.
+  // opens it, maps it in the Structures panel, asks for the request and
+  // starts the run.
   void DumpFile(const QString& path);
   // Starts the run of a request that was already collected. A report that
   // would be large (see LargeReportLimit) is not simply dumped into the
@@ -114,12 +117,16 @@ class CMainFrame : public QMainWindow {
   void UpdateLockKeys();
   void OnRunStarted();
   void OnRunFinished(RunStatus status);
+  // Dumps rows of the Structures panel's map into the report at the caret.
+  void DumpStructure(int row);
+  void DumpAllStructures();
   void DoFind(bool fromDialog);
   FindReplaceDlg* FindDialog();
 
   CTrovikDoc* doc_;
   CTrovikView* view_;
   DumpRunner* runner_;
+  StructuresPanel* structures_;
   QToolBar* toolBar_ = nullptr;
   QLabel* ready_ = nullptr;
   QLabel* caps_ = nullptr;

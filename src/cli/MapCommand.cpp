@@ -40,22 +40,8 @@ int RunMapCommand(FileAccess& file, const MapOptions& options, StreamSink& sink,
   for (const MapRow& row : rows) unclean += !row.problem.empty();
 
   if (options.all) {
-    bool first = true;
-    for (MapRow& row : rows) {
-      if (host.AbortRequested()) return 130;
-      if (!first) sink.Write("\n", false);
-      first = false;
-      if (row.type == DumpType::None) {
-        sink.Write("==== " + row.what, false);
-        WriteProblem(sink, row);
-        continue;
-      }
-      sink.Write(DumpHeaderLine(row), false);
-      RedCountingSink counter(&sink);
-      if (RunDump(RowRequest(row), file, counter, host) == RunStatus::Aborted) return 130;
-      row.red = counter.Count();
-      unclean += row.red;
-    }
+    if (DumpAllRows(rows, file, sink, host) == RunStatus::Aborted) return 130;
+    for (const MapRow& row : rows) unclean += row.red;
   } else if (options.json || options.check) {
     for (MapRow& row : rows) {
       if (host.AbortRequested()) return 130;

@@ -28,5 +28,7 @@ bool IsIso() { return Read("is_iso", 0).toInt() != 0; }
 void SetIsIso(bool isIso) { Write("is_iso", isIso ? 1 : 0); }
 QByteArray WindowPlacement() { return Read("WP", QByteArray()).toByteArray(); }
 void SetWindowPlacement(const QByteArray& record) { Write("WP", record); }
+QByteArray DockState() { return Read("docks", QByteArray()).toByteArray(); }
+void SetDockState(const QByteArray& state) { Write("docks", state); }
 
 }  // namespace trovik::settings

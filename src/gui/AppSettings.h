@@ -22,5 +22,8 @@ void SetIsIso(bool isIso);
 // missing or of any length: check before use).
 QByteArray WindowPlacement();
 void SetWindowPlacement(const QByteArray& record);
+// Where the main window's panels are docked and whether they are shown.
+QByteArray DockState();
+void SetDockState(const QByteArray& state);
 
 }  // namespace trovik::settings

@@ -272,4 +272,25 @@ std::string DumpHeaderLine(const MapRow& row) {
   return line + ": " + row.what + "\n";
 }
 
+RunStatus DumpAllRows(std::vector<MapRow>& rows, FileAccess& file, ReportSink& sink, RunHost& host) {
+  bool first = true;
+  for (MapRow& row : rows) {
+    if (host.AbortRequested()) return RunStatus::Aborted;
+    if (!first) sink.Write("\n", false);
+    first = false;
+    if (row.type == DumpType::None) {
+      sink.Write("==== " + row.what, false);
+      if (!row.problem.empty()) sink.Write(" <-- " + row.problem, true);
+      sink.Write("\n", false);
+      row.red = 0;
+      continue;
+    }
+    sink.Write(DumpHeaderLine(row), false);
+    RedCountingSink counter(&sink);
+    if (RunDump(RowRequest(row), file, counter, host) == RunStatus::Aborted) return RunStatus::Aborted;
+    row.red = counter.Count();
+  }
+  return RunStatus::Done;
+}
+
 }  // namespace trovik

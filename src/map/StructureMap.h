@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/DumpRequest.h"
+#include "engine/DumpRun.h"
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
 #include "engine/Report.h"
@@ -82,5 +83,11 @@ std::string MapHeader();
 std::string MapJson(const std::vector<MapRow>& rows);
 // The header line `--map --all` prints above each row's report.
 std::string DumpHeaderLine(const MapRow& row);
+
+// Dumps every row one after another, each report under its header line and
+// byte for byte what the row's single run writes; a row without a dump (a
+// partition, a place not followed) is its header alone, with the reason in
+// red. Stores each row's red count. Aborted when the host asked to stop.
+RunStatus DumpAllRows(std::vector<MapRow>& rows, FileAccess& file, ReportSink& sink, RunHost& host);
 
 }  // namespace trovik
