@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <atomic>
 
+#include "catalog/Catalog.h"
 #include "engine/CodePage.h"
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
