@@ -76,4 +76,11 @@ RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink
   return RunDump(FindDumpType(request.dumpType), request, file, sink, host);
 }
 
+std::span<const Recogniser> VolumeRecognisers() {
+  static constexpr Recogniser kRecognisers[] = {ProbeFat, ProbeExt2, ProbeIso, ProbeUdf, ProbeLean, ProbeQor, ProbeExe};
+  return kRecognisers;
+}
+
+Recogniser PartitionTableRecogniser() { return ProbePartitions; }
+
 }  // namespace trovik

@@ -11,6 +11,7 @@
 
 #include "engine/DumpRun.h"
 #include "engine/DumpType.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 
@@ -30,5 +31,11 @@ Decoder FindDecoder(DumpType type);
 
 // A dump run of the request's type as the catalog has it.
 RunStatus RunDump(const DumpRequest& request, FileAccess& file, ReportSink& sink, RunHost& host);
+
+// The families' recognisers of the structure map, in the order they look at
+// a place; the partition tables' recogniser runs where none of them found a
+// boot sector.
+std::span<const Recogniser> VolumeRecognisers();
+Recogniser PartitionTableRecogniser();
 
 }  // namespace trovik

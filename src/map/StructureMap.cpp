@@ -7,18 +7,10 @@
 #include "catalog/Catalog.h"
 #include "engine/DumpRun.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
 
 namespace trovik {
 
 namespace {
-
-// The volume recognisers, in the order they look at a target. A partition
-// table is looked for last, and only where none of them found a boot sector.
-using Recogniser = bool (*)(ProbeContext&, const ProbeTarget&);
-constexpr std::array<Recogniser, 7> kVolumeRecognisers{
-    ProbeFat, ProbeExt2, ProbeIso, ProbeUdf, ProbeLean, ProbeQor, ProbeExe,
-};
 
 constexpr uint64_t kFourGiB = 0x100000000ULL;
 
@@ -50,104 +42,6 @@ void PutInTreeOrder(std::vector<MapRow>& rows) {
 
 }  // namespace
 
-ProbeContext::ProbeContext(FileAccess& file, const MapLimits& limits, std::vector<MapRow>& rows)
-    : file_(file), limits_(limits), rows_(rows), fileSize_(file.Size()) {
-  pending_.push_back(ProbeTarget{0, fileSize_, "", 0, -1});
-  volumeStarts_.push_back(0);
-}
-
-bool ProbeContext::Read(uint64_t offset, void* buffer, size_t len) {
-  std::memset(buffer, 0, len);
-  if (offset > fileSize_ || len > fileSize_ - offset) return false;
-  if (len > limits_.readBudget - std::min(spent_, limits_.readBudget)) {
-    budgetSpent_ = true;
-    return false;
-  }
-  spent_ += len;
-  return file_.ReadAt(offset, buffer, len) == len;
-}
-
-int ProbeContext::AddRow(const ProbeTarget& target, uint64_t offset, DumpType type, int count, std::string what,
-                         bool isIso) {
-  if (Full()) return -1;
-  MapRow row;
-  row.offset = offset;
-  row.type = type;
-  const DumpTypeInfo* info = FindDumpType(static_cast<int>(type));
-  row.count = info && info->countEnabled ? std::clamp(count, kMinCount, kMaxCount) : 1;
-  row.base = BaseFor(offset, target.start);
-  row.isIso = isIso;
-  row.what = target.label.empty() ? std::move(what) : target.label + ": " + what;
-  row.depth = target.depth;
-  row.parent = target.parent;
-  rows_.push_back(std::move(row));
-  return static_cast<int>(rows_.size() - 1);
-}
-
-int ProbeContext::AddProblem(const ProbeTarget& target, uint64_t offset, std::string what, std::string problem) {
-  // Once the budget is spent, reads fail for that reason alone: one row says so.
-  if (Full() || budgetSpent_) return -1;
-  MapRow row;
-  row.offset = offset;
-  row.what = target.label.empty() ? std::move(what) : target.label + ": " + what;
-  row.problem = std::move(problem);
-  row.depth = target.depth;
-  row.parent = target.parent;
-  rows_.push_back(std::move(row));
-  return static_cast<int>(rows_.size() - 1);
-}
-
-void ProbeContext::AddVolume(const ProbeTarget& container, uint64_t start, uint64_t end, std::string label) {
-  if (Full()) return;
-  std::string what = label;
-  if (end > start) AppendFormat(what, ", %llu bytes", static_cast<unsigned long long>(end - start));
-  std::string problem;
-  if (end <= start) {
-    problem = "it is empty";
-  } else if (start >= fileSize_) {
-    problem = "it starts past the end of the file (" + HexOffset(fileSize_) + " bytes)";
-  } else if (container.depth + 1 > limits_.maxDepth) {
-    problem = "it is nested too deep";
-  } else if (std::find(volumeStarts_.begin(), volumeStarts_.end(), start) != volumeStarts_.end()) {
-    problem = "it starts at " + HexOffset(start) + ", which is already mapped";
-  }
-  if (problem.empty() && end > fileSize_) what += ", cut short by the end of the file";
-  // The partition's row sits beside the container's own rows.
-  MapRow row;
-  row.offset = start;
-  row.what = container.label.empty() ? what : container.label + ": " + what;
-  row.problem = problem;
-  row.depth = container.depth;
-  row.parent = container.parent;
-  rows_.push_back(std::move(row));
-  if (!problem.empty()) return;
-  volumeStarts_.push_back(start);
-  pending_.push_back(ProbeTarget{start, std::min(end, fileSize_), std::move(label), container.depth + 1,
-                                 static_cast<int>(rows_.size() - 1)});
-}
-
-bool ProbeContext::NextTarget(ProbeTarget& target) {
-  if (next_ >= pending_.size() || budgetSpent_ || Full()) return false;
-  target = pending_[next_++];
-  return true;
-}
-
-std::string ImageText(const uint8_t* bytes, size_t len) {
-  std::string text;
-  for (size_t i = 0; i < len; ++i) text += static_cast<char>(PrintableChar(bytes[i]));
-  // Padding is blanks or NULs (which became the middle dot).
-  while (!text.empty() && (text.back() == ' ' || (bytes[text.size() - 1] == 0))) text.pop_back();
-  return text;
-}
-
-std::string HexOffset(uint64_t value) { return Format("0x%08llX", static_cast<unsigned long long>(value)); }
-
-uint64_t BaseFor(uint64_t offset, uint64_t partitionStart) {
-  if (offset < kFourGiB) return 0;
-  if (offset >= partitionStart && offset - partitionStart < kFourGiB) return partitionStart;
-  return offset;
-}
-
 std::vector<MapRow> BuildMap(FileAccess& file, const MapLimits& limits) {
   std::vector<MapRow> rows;
   ProbeContext ctx(file, limits, rows);
@@ -155,8 +49,8 @@ std::vector<MapRow> BuildMap(FileAccess& file, const MapLimits& limits) {
     ProbeTarget target;
     while (ctx.NextTarget(target)) {
       bool bootSector = false;
-      for (Recogniser recognise : kVolumeRecognisers) bootSector |= recognise(ctx, target);
-      if (!bootSector) ProbePartitions(ctx, target);
+      for (Recogniser recognise : VolumeRecognisers()) bootSector |= recognise(ctx, target);
+      if (!bootSector) PartitionTableRecogniser()(ctx, target);
     }
   } catch (const FileError& error) {
     MapRow row;
@@ -169,6 +63,10 @@ std::vector<MapRow> BuildMap(FileAccess& file, const MapLimits& limits) {
     row.what = "the image";
     row.problem = Format("the map stopped after reading %llu bytes", static_cast<unsigned long long>(limits.readBudget));
     rows.push_back(row);
+  }
+  for (MapRow& row : rows) {
+    const DumpTypeInfo* info = FindDumpType(row.type);
+    if (info && !info->countEnabled) row.count = 1;
   }
   PutInTreeOrder(rows);
   return rows;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/DumpRequest.h"
+#include "engine/Probe.h"
 #include "engine/DumpRun.h"
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
@@ -22,37 +23,12 @@
 
 namespace trovik {
 
-struct MapRow {
-  uint64_t offset = 0;             // absolute offset in the file
-  DumpType type = DumpType::None;  // None: a partition (a group of rows) or a place not followed
-  int count = 0;                   // the Count its dump uses (0 when it has no dump)
-  uint64_t base = 0;               // the base its dump runs through (0: none)
-  bool isIso = false;              // dumped with 2048-byte sectors (UDF)
-  std::string what;                // a description; image text in it is printable ASCII or 0xB7
-  std::string problem;             // why it could not be followed; empty when it was
-  int depth = 0;                   // 0 for the image's own structures, one more per partition level
-  int parent = -1;                 // the row of the partition it lies in, or -1
-  int red = -1;                    // red annotations of its dump; -1 until counted
-};
-
-struct MapLimits {
-  uint64_t readBudget = 4u << 20;  // bytes the probes may read in all
-  int maxDepth = 6;                // partitions inside partitions inside ...
-  size_t maxRows = 4096;
-};
-
-// Finds the structures of the file. Never throws for what the file holds;
-// a failing read (FileError) ends the map early with a row saying so.
 std::vector<MapRow> BuildMap(FileAccess& file, const MapLimits& limits = {});
 
 // The request that dumps a row exactly as the request dialog would with the
 // row's type, start (relative to its base) and Count.
 DumpRequest RowRequest(const MapRow& row);
 
-// The base a structure at `offset` inside a partition starting at
-// `partitionStart` is dumped through: none below 4 GiB, else the partition's
-// start when the structure lies within 4 GiB of it, else its own offset.
-uint64_t BaseFor(uint64_t offset, uint64_t partitionStart);
 
 // Counts the red annotations of a report (each run of red text is one),
 // passing the text on to another sink when one is given.

@@ -10,6 +10,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group box of the family's types.
 inline constexpr std::string_view kExeGroup = " PE EXE ";
 
@@ -25,5 +28,10 @@ DumpEnd DumpPeHeader(DumpContext& ctx);
 DumpEnd DumpPeOptional(DumpContext& ctx);
 // Section table entries (40 bytes each), Count of them.
 DumpEnd DumpPeSection(DumpContext& ctx);
+
+
+// Recogniser of the structure map: finds this family's structures where a
+// volume (or the image) starts.
+bool ProbeExe(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

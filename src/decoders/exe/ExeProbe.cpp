@@ -5,7 +5,8 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "decoders/exe/ExeDecoders.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

@@ -9,6 +9,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group box of the family's types.
 inline constexpr std::string_view kExt2Group = " EXT2/3/4 File System ";
 
@@ -31,5 +34,10 @@ DumpEnd DumpExt2InodeLong(DumpContext& ctx);
 DumpEnd DumpExt2Dir(DumpContext& ctx);
 // One big-endian journal superblock (DumpType::Ext3Journal).
 DumpEnd DumpExt3Journal(DumpContext& ctx);
+
+
+// Recogniser of the structure map: finds this family's structures where a
+// volume (or the image) starts.
+bool ProbeExt2(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

@@ -6,7 +6,8 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "decoders/ext2/Ext2Decoders.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

@@ -9,6 +9,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group box of the family's types.
 inline constexpr std::string_view kFatGroup = "FAT File System ";
 
@@ -26,5 +29,10 @@ DumpEnd DumpFatDir(DumpContext& ctx);
 DumpEnd DumpFatLfn(DumpContext& ctx);
 // "FAT32 Info Block": one 512-byte FS information sector.
 DumpEnd DumpFat32Info(DumpContext& ctx);
+
+
+// Recogniser of the structure map: finds this family's structures where a
+// volume (or the image) starts.
+bool ProbeFat(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

@@ -7,7 +7,8 @@
 #include "decoders/fat/FatLayout.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "decoders/fat/FatDecoders.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

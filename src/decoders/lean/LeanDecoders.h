@@ -10,6 +10,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group box of the family's types.
 inline constexpr std::string_view kLeanGroup = " LEAN File System ";
 
@@ -25,5 +28,10 @@ DumpEnd DumpLeanInode(DumpContext& ctx);
 DumpEnd DumpLeanIndirect(DumpContext& ctx);
 // Count directory entries, each found from the previous one's record length.
 DumpEnd DumpLeanDir(DumpContext& ctx);
+
+
+// Recogniser of the structure map: finds this family's structures where a
+// volume (or the image) starts.
+bool ProbeLean(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

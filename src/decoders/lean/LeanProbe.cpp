@@ -5,7 +5,8 @@
 #include "decoders/lean/LeanLayout.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "decoders/lean/LeanDecoders.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

@@ -7,7 +7,8 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "decoders/optical/OpticalDecoders.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

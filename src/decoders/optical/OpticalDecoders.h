@@ -10,6 +10,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group boxes of the family's types.
 inline constexpr std::string_view kIsoGroup = " CDROM (ISO)";
 inline constexpr std::string_view kUdfGroup = " CDROM (UDF)";
@@ -27,5 +30,11 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx);
 DumpEnd DumpIsoPathTable(DumpContext& ctx);
 // Count UDF descriptors, one per sector: DumpType::Udf.
 DumpEnd DumpUdf(DumpContext& ctx);
+
+
+// Recogniser of the structure map: finds this family's structures where a
+// volume (or the image) starts.
+bool ProbeIso(ProbeContext& ctx, const ProbeTarget& target);
+bool ProbeUdf(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

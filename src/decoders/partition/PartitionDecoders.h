@@ -10,6 +10,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group boxes of the family's types.
 inline constexpr std::string_view kGptGroup = " GUID Partition ";
 inline constexpr std::string_view kBootGroup = " BOOT ";
@@ -29,5 +32,10 @@ DumpEnd DumpGptEntry(DumpContext& ctx);
 // The name of every MBR system ID byte; IDs without a name of their own
 // read "*unknown*", so the lookup never fails.
 extern const std::array<const char*, 256> MbrSystemIdNames;
+
+
+// Recogniser of the structure map: finds partition tables and queues their
+// partitions.
+bool ProbePartitions(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

@@ -11,7 +11,7 @@
 #include "decoders/partition/PartitionDecoders.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

@@ -9,6 +9,9 @@
 
 namespace trovik {
 
+class ProbeContext;
+struct ProbeTarget;
+
 // The request dialog's group box of the family's types.
 inline constexpr std::string_view kQorGroup = " QOR File System ";
 
@@ -24,5 +27,10 @@ DumpEnd DumpQorSlot(DumpContext& ctx);
 DumpEnd DumpQorSubdir(DumpContext& ctx);
 // Count consecutive continue slots (name or FAT-entry continuations).
 DumpEnd DumpQorCont(DumpContext& ctx);
+
+
+// Recogniser of the structure map: finds this family's structures where a
+// volume (or the image) starts.
+bool ProbeQor(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik

@@ -5,7 +5,8 @@
 #include "decoders/qorfs/QorLayout.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/Probe.h"
+#include "decoders/qorfs/QorDecoders.h"
+#include "engine/Probe.h"
 
 namespace trovik {
 

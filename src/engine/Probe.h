@@ -1,6 +1,6 @@
-// What a family's recogniser sees of the map: bounded reads of the file,
-// rows to add, and volumes to look into next. Each family contributes one
-// recogniser function (in its own folder) that the driver's list names.
+// What a family's recogniser sees of the structure map: bounded reads of
+// the file, rows to add, and volumes to look into next. Each family
+// contributes one recogniser (in its own folder); the catalog lists them.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,30 @@
 
 #include "engine/DumpType.h"
 #include "engine/FileAccess.h"
-#include "map/StructureMap.h"
 
 namespace trovik {
+
+struct MapRow {
+  uint64_t offset = 0;             // absolute offset in the file
+  DumpType type = DumpType::None;  // None: a partition (a group of rows) or a place not followed
+  int count = 0;                   // the Count its dump uses (0 when it has no dump)
+  uint64_t base = 0;               // the base its dump runs through (0: none)
+  bool isIso = false;              // dumped with 2048-byte sectors (UDF)
+  std::string what;                // a description; image text in it is printable ASCII or 0xB7
+  std::string problem;             // why it could not be followed; empty when it was
+  int depth = 0;                   // 0 for the image's own structures, one more per partition level
+  int parent = -1;                 // the row of the partition it lies in, or -1
+  int red = -1;                    // red annotations of its dump; -1 until counted
+};
+
+struct MapLimits {
+  uint64_t readBudget = 4u << 20;  // bytes the probes may read in all
+  int maxDepth = 6;                // partitions inside partitions inside ...
+  size_t maxRows = 4096;
+};
+
+// Finds the structures of the file. Never throws for what the file holds;
+// a failing read (FileError) ends the map early with a row saying so.
 
 // A place to look at: the whole image, a partition, a boot image.
 struct ProbeTarget {
@@ -69,23 +90,21 @@ class ProbeContext {
   std::vector<uint64_t> volumeStarts_;
 };
 
+// The base a dump of a structure at `offset` runs through: none below
+// 4 GiB, else the start of its partition when that brings it below, else
+// the structure's own offset.
+uint64_t BaseFor(uint64_t offset, uint64_t partitionStart);
+
 // Image text (labels, names) for a description: printable ASCII kept,
 // anything else the middle dot, trailing blanks and NULs dropped.
 std::string ImageText(const uint8_t* bytes, size_t len);
 // "0x" and at least eight upper-case hexadecimal digits.
 std::string HexOffset(uint64_t value);
 
-// The recognisers. Each looks at the target's start for its family's
-// structures, adds their rows and queues what they point at. It returns
-// true when it recognised the target's first sector as its own (a boot
-// sector), so that a partition table is not looked for there.
-bool ProbeFat(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbeExt2(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbeIso(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbeUdf(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbeLean(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbeQor(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbeExe(ProbeContext& ctx, const ProbeTarget& target);
-bool ProbePartitions(ProbeContext& ctx, const ProbeTarget& target);
+// A recogniser looks at the target's start for its family's structures,
+// adds their rows and queues what they point at. It returns true when it
+// recognised the target's first sector as its own (a boot sector), so that
+// a partition table is not looked for there.
+using Recogniser = bool (*)(ProbeContext& ctx, const ProbeTarget& target);
 
 }  // namespace trovik
