@@ -362,27 +362,26 @@ void CMainFrame::StartRun(std::unique_ptr<FileAccess> file, const DumpRequest& r
   runner_->Start(std::move(file), request);
 }
 
-void CMainFrame::DumpStructure(int row) {
-  if (runner_->IsRunning() || row < 0 || static_cast<size_t>(row) >= structures_->Rows().size()) return;
-  std::unique_ptr<FileAccess> file;
+std::unique_ptr<FileAccess> CMainFrame::OpenMappedFile() {
   try {
-    file = PosixFile::Open(QFile::encodeName(structures_->Path()).toStdString(), OpenMode::ReadOnly);
+    return PosixFile::Open(QFile::encodeName(structures_->Path()).toStdString(), OpenMode::ReadOnly);
   } catch (const FileError& error) {
     ShowPlainMessage(this, QString::fromStdString(error.what()));
-    return;
+    return nullptr;
   }
+}
+
+void CMainFrame::DumpStructure(int row) {
+  if (runner_->IsRunning() || row < 0 || static_cast<size_t>(row) >= structures_->Rows().size()) return;
+  std::unique_ptr<FileAccess> file = OpenMappedFile();
+  if (!file) return;
   StartRun(std::move(file), RowRequest(structures_->Rows()[static_cast<size_t>(row)]));
 }
 
 void CMainFrame::DumpAllStructures() {
   if (runner_->IsRunning() || structures_->Rows().empty()) return;
-  std::unique_ptr<FileAccess> file;
-  try {
-    file = PosixFile::Open(QFile::encodeName(structures_->Path()).toStdString(), OpenMode::ReadOnly);
-  } catch (const FileError& error) {
-    ShowPlainMessage(this, QString::fromStdString(error.what()));
-    return;
-  }
+  std::unique_ptr<FileAccess> file = OpenMappedFile();
+  if (!file) return;
   FileAccess* input = file.get();
   runner_->StartJob([rows = structures_->Rows(), input](ReportSink& sink, RunHost& host) mutable {
     return DumpAllRows(rows, *input, sink, host);

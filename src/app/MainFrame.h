@@ -120,6 +120,9 @@ class CMainFrame : public QMainWindow {
   // Dumps rows of the Structures panel's map into the report at the caret.
   void DumpStructure(int row);
   void DumpAllStructures();
+  // The mapped file, opened read-only for a dump of its rows; nullptr (the
+  // cause shown) when it cannot be opened.
+  std::unique_ptr<FileAccess> OpenMappedFile();
   void DoFind(bool fromDialog);
   FindReplaceDlg* FindDialog();
 
