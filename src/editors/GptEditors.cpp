@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "decoders/partition/Crc32.h"
+#include "decoders/common/Checksums.h"
 #include "decoders/partition/GptLayout.h"
 #include "editors/FieldText.h"
 #include "engine/ByteOrder.h"
@@ -68,7 +68,7 @@ CrcRecalculation RecalculateGptCrcs(uint8_t* h, uint64_t headerOffset, FileAcces
 
   CrcRecalculation result;
   result.ok = true;
-  result.entryArrayCrc = Crc32().Compute(array.data(), array.size());
+  result.entryArrayCrc = Crc32(array.data(), array.size());
   PutLe32(h + gpt::kEntryArrayCrc, result.entryArrayCrc);
   result.headerCrc = GptHeaderCrc(h);
   PutLe32(h + gpt::kHeaderCrc, result.headerCrc);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "engine/TextFormat.h"
 
@@ -41,7 +42,7 @@ size_t DumpContext::Read(void* buffer, size_t len) { return ReadAt(position_, bu
 bool DumpContext::NextItem() {
   if (itemWhollyPast_) return false;
   if (item_ > kLastAddressable) {
-    report.AppendLine(true, kWalkPast4GiBText);
+    report.FlagLine(kWalkPast4GiBText);
     return false;
   }
   return true;
@@ -59,8 +60,24 @@ void DumpContext::CheckExtent(uint64_t size, size_t titleEnd) {
   }
   // Bytes the file has past 4 GiB are not addressed; bytes it does not have
   // at all are past its end.
-  report.AnnotateLine(true, item_ + size <= fileSize ? kPast4GiBText : kPastEndText);
+  report.Flag(item_ + size <= fileSize ? kPast4GiBText : kPastEndText);
   report.Pending() = std::move(rest);
+}
+
+DumpEnd WalkItems(DumpContext& ctx, size_t step, const ItemLister& title, const ItemLister& body,
+                  size_t readSize) {
+  std::vector<uint8_t> bytes(readSize ? readSize : step);
+  for (int index = 0; index < ctx.count && ctx.NextItem(); ++index) {
+    const WalkItem item{index, ctx.ItemOffset(), static_cast<uint32_t>(ctx.ItemOffset()), bytes.data()};
+    ctx.ReadAt(item.offset, bytes.data(), bytes.size());
+    title(ctx.report, item);
+    ctx.CheckExtent(step);
+    body(ctx.report, item);
+    ctx.report.AppendPending();
+    ctx.Advance(step);
+    if (ctx.AbortRequested()) return DumpEnd::Abort;
+  }
+  return DumpEnd::Normal;
 }
 
 void DumpContext::Advance(uint64_t size) {

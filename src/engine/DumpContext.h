@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/DumpRequest.h"
@@ -71,6 +72,25 @@ class DumpContext {
   uint64_t item_;
   bool itemWhollyPast_ = false;
 };
+
+// One item of a Count walk, as its lister sees it.
+struct WalkItem {
+  int index;             // 0 for the first item
+  uint64_t offset;       // where the item starts in the file
+  uint32_t shown;        // the offset its title shows: the low 32 bits of `offset`
+  const uint8_t* bytes;  // the bytes read for it (zeros where the file holds none)
+};
+using ItemLister = std::function<void(Report&, const WalkItem&)>;
+
+// The one Count loop of the fixed-size structure types. For each of the
+// run's Count items: reads `readSize` bytes (default: `step`) at the item's
+// offset, lets `title` write its title line and marks that line when the
+// file does not wholly hold the item's `step` bytes, lets `body` write its
+// fields, inserts the item's text, moves `step` bytes on and polls the abort
+// request. The walk ends early at the end of the file or before an item that
+// would start past 4 GiB (see DumpContext::NextItem).
+DumpEnd WalkItems(DumpContext& ctx, size_t step, const ItemLister& title, const ItemLister& body,
+                  size_t readSize = 0);
 
 inline constexpr const char* kPastEndText = " <-- (past the end of the file)";
 inline constexpr const char* kPast4GiBText = " <-- (past 0xFFFFFFFF, beyond the 4 GiB this run addresses)";

@@ -1,7 +1,6 @@
 #include "engine/Report.h"
 
 #include <cstdarg>
-#include <ctime>
 
 #include "engine/ByteOrder.h"
 #include "engine/RunHost.h"
@@ -45,17 +44,17 @@ void Report::AnnotateLine(bool red, std::string_view annotation) {
   Emit(line, red);
 }
 
-void Report::AppendLine(bool red, std::string_view text) {
+void Report::FlagLine(std::string_view text) {
   AppendPending();
   std::string line(text);
   line += '\n';
-  Emit(line, red);
+  Emit(line, true);
 }
 
-void Report::FormatHexField(bool red, std::string_view label, uint64_t value, int digits) {
+void Report::FlagHex(std::string_view label, uint64_t value, int digits) {
   std::string text(label);
   AppendFormat(text, ": 0x%0*X", digits, static_cast<uint32_t>(value));
-  AnnotateLine(red, text);
+  Flag(text);
 }
 
 bool Report::HexDumpBlock(uint64_t base, const uint8_t* bytes, int32_t length, bool collapse) {
@@ -122,43 +121,5 @@ void Report::Finish() {
 uint8_t PrintableChar(uint8_t c) { return (c >= 0x20 && c <= 0x7E) ? c : 0xB7; }
 
 bool IsPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
-
-uint32_t RotateAddChecksum(const uint8_t* bytes, uint32_t size) {
-  const uint32_t n = size / 4;
-  if (n < 2) return 0;
-  uint32_t sum = 0;
-  for (uint32_t i = 1; i < n; ++i) sum = ((sum >> 1) | (sum << 31)) + Le32(bytes + 4 * i);
-  return sum;
-}
-
-void Ucs2BeToAscii(char* dest, const uint8_t* source, int n) {
-  int i = 0;
-  for (; i < n; ++i) dest[i] = static_cast<char>(source[2 * i + 1]);
-  dest[i > 0 ? i : 0] = 0;
-}
-
-const char* const MonthNames[13] = {"",       "January", "February", "March",     "April",   "May",      "June",
-                                    "July",   "August",  "September", "October", "November", "December"};
-const char* const DayNames[8] = {"", "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-
-namespace {
-
-std::string FormatLocalTime(int64_t seconds) {
-  const time_t t = static_cast<time_t>(seconds);
-  struct tm local {};
-  if (!localtime_r(&t, &local)) return "time_val exceeds limit";
-  return Format("%s %02i %s %04i  %02i:%02i:%02i", DayNames[local.tm_wday + 1], local.tm_mday,
-                MonthNames[local.tm_mon + 1], local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
-}
-
-}  // namespace
-
-std::string FormatTimestamp(uint64_t microseconds) {
-  const uint64_t seconds = microseconds / 1000000;
-  if (seconds > 6307200000ULL) return "time_val exceeds limit";
-  return FormatLocalTime(static_cast<int64_t>(seconds));
-}
-
-std::string FormatTimestampSeconds(uint32_t seconds) { return FormatLocalTime(seconds); }
 
 }  // namespace trovik

@@ -13,6 +13,9 @@ namespace trovik {
 
 class RunHost;
 
+// The printable form of a byte: itself for 0x20..0x7E, else 0xB7.
+uint8_t PrintableChar(uint8_t c);
+
 // Receives the report as it is written. The last character written is held
 // back by the Report until more text follows or the run ends, so a sink
 // never sees a character that an annotation later replaces.
@@ -32,28 +35,36 @@ class Report {
   Report(const Report&) = delete;
   Report& operator=(const Report&) = delete;
 
-  // Building the pending text.
-  std::string& Pending() { return pending_; }
+  // Building the pending text: the lines of the structure being listed.
   void Add(std::string_view text) { pending_ += text; }
   void Printf(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
   // A raw byte as a character: a zero byte adds nothing.
   void AddChar(uint8_t c) {
     if (c) pending_ += static_cast<char>(c);
   }
+  // A fixed-width text field, not terminated: every byte is shown, control
+  // bytes as the placeholder.
+  void AddPrintable(const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i) pending_ += static_cast<char>(PrintableChar(bytes[i]));
+  }
 
   // Inserts text into the report; the pending text is left as it is.
   void AppendText(std::string_view text);
   // Inserts the pending text and empties it.
   void AppendPending();
-  // Inserts the pending text, then puts the annotation in place of the last
-  // character written (normally the line break), followed by a new line
-  // break. Empties the pending text.
-  void AnnotateLine(bool red, std::string_view annotation);
-  // Inserts the pending text, then the text as a line of its own.
-  void AppendLine(bool red, std::string_view text);
-  // AnnotateLine with label + ": 0x" + the low 32 bits of value in at least
-  // `digits` upper-case hexadecimal digits.
-  void FormatHexField(bool red, std::string_view label, uint64_t value, int digits);
+  // A broken rule: inserts the pending text, then puts the annotation in red
+  // in place of the last character written (normally the line break of the
+  // field's line), followed by a new line break.
+  void Flag(std::string_view annotation) { AnnotateLine(true, annotation); }
+  // The same for a remark that breaks no rule (a confirmation such as
+  // " (correct)"): the annotation stays black.
+  void Note(std::string_view annotation) { AnnotateLine(false, annotation); }
+  // Inserts the pending text, then the text in red as a line of its own.
+  void FlagLine(std::string_view text);
+  // Flag with label + ": 0x" + the low 32 bits of value in at least
+  // `digits` upper-case hexadecimal digits (the value the field should have).
+  void FlagHex(std::string_view label, uint64_t value, int digits);
+
   // Appends hexadecimal and character lines of the bytes to the pending
   // text. Returns true when an abort request stopped it.
   // Addresses past 0xFFFFFFFF (an item that crosses 4 GiB) show their true
@@ -74,6 +85,11 @@ class Report {
   void Finish();
 
  private:
+  // Only the walk of Count items looks into the pending text, to mark an
+  // item's title line when the file does not wholly hold the item.
+  friend class DumpContext;
+  std::string& Pending() { return pending_; }
+  void AnnotateLine(bool red, std::string_view annotation);
   void Emit(std::string_view text, bool red);
 
   ReportSink& sink_;
@@ -84,25 +100,6 @@ class Report {
   bool heldRed_ = false;
 };
 
-// The printable form of a byte: itself for 0x20..0x7E, else 0xB7.
-uint8_t PrintableChar(uint8_t c);
 bool IsPowerOfTwo(uint32_t value);
-// Sum over 32-bit little-endian words 1..n-1, rotating the sum right by one
-// bit before each addition; word 0 (the stored checksum) is skipped.
-uint32_t RotateAddChecksum(const uint8_t* bytes, uint32_t size);
-// Keeps the low byte of each big-endian 16-bit character: n characters,
-// then a terminating zero (dest holds n + 1 bytes).
-void Ucs2BeToAscii(char* dest, const uint8_t* source, int n);
-
-// "Wednesday 05 December 2001  14:03:09" in local time.
-// From microseconds since 1970; above 200 years of 365 days the text is
-// "time_val exceeds limit".
-std::string FormatTimestamp(uint64_t microseconds);
-// From seconds since 1970 (as stored by executables and file systems).
-std::string FormatTimestampSeconds(uint32_t seconds);
-
-// 1-based: MonthNames[1] is "January", DayNames[1] is "Sunday".
-extern const char* const MonthNames[13];
-extern const char* const DayNames[8];
 
 }  // namespace trovik

@@ -32,14 +32,14 @@ TEST(Report, AnnotationsHexBlocksAndDebugLines) {
   const std::vector<uint8_t> zeros(64);
   const std::vector<std::function<void(Report&)>> cases = {
       // An annotation takes the place of the last character (a line break or a blank).
-      [](Report& r) { r.Add("  Boot ID: 0x12\n"), r.AnnotateLine(true, " <-- Invalid"), r.Add("next\n"); },
+      [](Report& r) { r.Add("  Boot ID: 0x12\n"), r.Flag(" <-- Invalid"), r.Add("next\n"); },
       // A confirmation stays black; a second annotation stacks on the same line.
-      [](Report& r) { r.Add("CRC: 0x1\n"), r.AnnotateLine(false, " (correct)"), r.AnnotateLine(true, " <-- second"); },
-      [](Report& r) { r.Add("Type: 1  "), r.AnnotateLine(true, " <-- x"); },
-      [](Report& r) { r.AnnotateLine(true, " <-- x"); },
+      [](Report& r) { r.Add("CRC: 0x1\n"), r.Note(" (correct)"), r.Flag(" <-- second"); },
+      [](Report& r) { r.Add("Type: 1  "), r.Flag(" <-- x"); },
+      [](Report& r) { r.Flag(" <-- x"); },
       [](Report& r) {
-        r.Add("CRC: 0x12\n"), r.FormatHexField(true, " <-- Should be", 0x3F, 2);
-        r.Add("a:\n"), r.FormatHexField(false, " x:", 0x1234567890ULL, 4);
+        r.Add("CRC: 0x12\n"), r.FlagHex(" <-- Should be", 0x3F, 2);
+        r.Add("a:\n"), r.FlagHex(" x:", 0x1234567890ULL, 4);
       },
       // Zero characters never reach the report.
       [](Report& r) { r.Printf("Sig: '%c%c%c'\n", 'A', 0, 'B'), r.AddChar(0), r.AddChar('C'); },
@@ -66,21 +66,7 @@ TEST(Report, AnnotationsHexBlocksAndDebugLines) {
   EXPECT_EQ(std::count(stopped.begin(), stopped.end(), '\n'), 2);
 }
 
-TEST(TextHelpers, ChecksumTimestampsAndCodePage) {
-  // Words after the first, the sum rotated right by one before each add:
-  // 1 -> ror(0)+1 = 1; ror(1) = 0x80000000, + 2 = 0x80000002. A cut word counts nothing.
-  const uint8_t words[16] = {0xAA, 0xBB, 0xCC, 0xDD, 1, 0, 0, 0, 2, 0, 0, 0, 9, 9, 9, 9};
-  EXPECT_EQ(RotateAddChecksum(words, 7), 0u);
-  EXPECT_EQ(RotateAddChecksum(words, 12), 0x80000002u);
-  EXPECT_EQ(RotateAddChecksum(words, 15), 0x80000002u);
-
-  // Tests run with TZ=UTC.
-  EXPECT_EQ(FormatTimestamp(1007560989ULL * 1000000ULL + 999999), "Wednesday 05 December 2001  14:03:09");
-  EXPECT_EQ(FormatTimestamp(6307200000000000ULL), "Monday 13 November 2169  00:00:00");
-  EXPECT_EQ(FormatTimestamp(6307201000000000ULL), "time_val exceeds limit");
-  EXPECT_EQ(FormatTimestampSeconds(0x80000000u), "Tuesday 19 January 2038  03:14:08");
-  EXPECT_EQ(FormatTimestampSeconds(0xFFFFFFFFu), "Sunday 07 February 2106  06:28:15");
-
+TEST(TextHelpers, CodePage) {
   for (int b = 0; b < 256; ++b) EXPECT_EQ(UnicodeToCp1252(Cp1252ToUnicode(static_cast<uint8_t>(b))), b) << b;
   EXPECT_EQ(Cp1252ToUnicode(0x80), u'\u20AC');
   EXPECT_EQ(Cp1252ToUnicode(0x81), u'\u0081');

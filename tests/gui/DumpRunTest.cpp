@@ -49,9 +49,9 @@ class DumpRunTest : public testing::Test {
 RunStatus WriteAnnotatedLines(ReportSink& sink, RunHost& host) {
   Report report(sink, &host);
   report.Add("Boot ID: 0x12\n");
-  report.AnnotateLine(true, " <-- Invalid boot ID");
+  report.Flag(" <-- Invalid boot ID");
   report.Add("Type: 0x07\n");
-  report.AnnotateLine(false, " (correct)");
+  report.Note(" (correct)");
   report.Add("Size: 0\n");
   report.AppendPending();
   report.Finish();

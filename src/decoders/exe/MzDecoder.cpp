@@ -23,7 +23,6 @@ DumpEnd DumpMz(DumpContext& ctx) {
   auto w = [p](size_t offset) { return static_cast<unsigned>(Le16(p + offset)); };
 
   Report& r = ctx.report;
-  r.Pending().clear();
   r.Printf("PE EXE:  DOS EXE Header (0x%08X)\n", ctx.start);
   ctx.CheckExtent(h.size());
   r.Printf("                 Magic: 0x%04X\n", w(mz::kMagic));

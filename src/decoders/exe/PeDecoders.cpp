@@ -6,6 +6,7 @@
 
 #include "decoders/exe/ExeDecoders.h"
 #include "decoders/exe/ExeLayout.h"
+#include "decoders/common/FieldText.h"
 #include "engine/ByteOrder.h"
 
 namespace trovik {
@@ -21,7 +22,6 @@ DumpEnd DumpPeHeader(DumpContext& ctx) {
   const uint32_t timeStamp = Le32(p + pe::kTimeStamp);
 
   Report& r = ctx.report;
-  r.Pending().clear();
   r.Printf("PE EXE:  PE Header (0x%08X)\n", ctx.start);
   ctx.CheckExtent(h.size());
   r.Printf("              Signature: 0x%08X\n", Le32(p + pe::kSignature));
@@ -46,7 +46,6 @@ DumpEnd DumpPeOptional(DumpContext& ctx) {
   if (l.size > opt::kPe32.size) ctx.Read(h.data() + opt::kPe32.size, l.size - opt::kPe32.size);
 
   Report& r = ctx.report;
-  r.Pending().clear();
   r.Printf("PE EXE:  PE Optional Header (0x%08X)\n", ctx.start);
   ctx.CheckExtent(l.size);
   r.Printf("                  Magic: 0x%04X\n", magic);
@@ -106,7 +105,6 @@ DumpEnd DumpPeSection(DumpContext& ctx) {
     const uint8_t* p = s.data();
 
     Report& r = ctx.report;
-    r.Pending().clear();
     r.Printf("PE EXE:  PE Section Header (0x%08X)\n", ctx.start);
     ctx.CheckExtent(s.size());
     r.Add("                   Name: ");

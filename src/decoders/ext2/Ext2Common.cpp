@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "decoders/common/FieldText.h"
 #include "engine/ByteOrder.h"
 
 namespace trovik::ext2 {

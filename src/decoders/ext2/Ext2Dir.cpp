@@ -51,7 +51,7 @@ DumpEnd DumpExt2Dir(DumpContext& ctx) {
       r.Printf("                 Inode: %i\n", Signed(inode));
     r.Printf("         Record Length: %i\n", recLen);
     r.Printf("           Name Length: %i\n", nameLen);
-    if (shownName < nameLen) r.AnnotateLine(true, " <-- Should be <= Record Length - 8.");
+    if (shownName < nameLen) r.Flag(" <-- Should be <= Record Length - 8.");
     r.Printf("             File Type: 0x%02X  (%s)\n", fileType,
              ext2::TableName(fileType, kDirFileTypeNames, "Unknown"));
     r.Add("                  Name: ");

@@ -112,11 +112,11 @@ void AddExtentNode(Report& r, const uint8_t* in) {
   const uint16_t entries = Le16(in + kExtEntries);
   r.Add("         Extent Header: \n");
   r.Printf("                 Magic:  %04X\n", magic);
-  if (magic != kExtentMagic) r.AnnotateLine(true, " <-- Should be F30A.");
+  if (magic != kExtentMagic) r.Flag(" <-- Should be F30A.");
   r.Printf("               Entries:  %i\n", entries);
   // The node in the inode has room for four entries; a larger count is
   // damage, and only the four that fit are listed.
-  if (magic == kExtentMagic && entries > kExtEntriesThatFit) r.AnnotateLine(true, " <-- Should be 4 or less.");
+  if (magic == kExtentMagic && entries > kExtEntriesThatFit) r.Flag(" <-- Should be 4 or less.");
   r.Printf("           Max Entries:  %i\n", Le16(in + kExtMax));
   r.Printf("                 Depth:  %i\n", Le16(in + kExtDepth));
   r.Printf("            Generation:  0x%08X\n", Le32(in + kExtGeneration));

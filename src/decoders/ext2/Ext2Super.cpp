@@ -137,7 +137,7 @@ void AddBaseGroup(Report& r, const uint8_t* sb) {
   // Shift counts wrap at 32 as in 32-bit arithmetic; only the block size is judged.
   const uint32_t logBlock = Le32(sb + kLogBlockSize);
   r.Printf("            Block Size: %i  (%i)\n", Signed(logBlock), Signed(1024u << (logBlock & 31)));
-  if (logBlock > 2) r.AnnotateLine(true, " <-- Should be 0, 1, or 2.");
+  if (logBlock > 2) r.Flag(" <-- Should be 0, 1, or 2.");
   const int32_t logFrag = SignedLe32(sb + kLogFragSize);
   const uint32_t fragSize = logFrag >= 0 ? 1024u << (static_cast<uint32_t>(logFrag) & 31)
                                          : 1024u >> ((0u - static_cast<uint32_t>(logFrag)) & 31);
@@ -155,13 +155,13 @@ void AddBaseGroup(Report& r, const uint8_t* sb) {
 
   const uint16_t magic = Le16(sb + kMagic);
   r.Printf("             Magic Sig: 0x%04X\n", magic);
-  if (magic != kSuperMagic) r.AnnotateLine(true, " <-- Should be 0xEF53.");
+  if (magic != kSuperMagic) r.Flag(" <-- Should be 0xEF53.");
   const uint16_t state = Le16(sb + kState);
   r.Printf("                 State: 0x%04X (%s)\n", state, TableName(state, kStateNames, "Unknown"));
-  if (state != 1) r.AnnotateLine(true, " <-- Should be 1 (EXT2_VALID_FS).");
+  if (state != 1) r.Flag(" <-- Should be 1 (EXT2_VALID_FS).");
   const uint16_t errors = Le16(sb + kErrors);
   r.Printf("                Errors: %i  (%s)\n", errors, TableName(errors, kErrorsNames, "Unknown"));
-  if (errors != 1) r.AnnotateLine(true, " <-- Should be 1 (EXT2_ERRORS_CONTINUE).");
+  if (errors != 1) r.Flag(" <-- Should be 1 (EXT2_ERRORS_CONTINUE).");
   r.Printf("      Minor Rev. Level: %i\n", Le16(sb + kMinorRev));
   AddTimeLine(r, "            Last Check", Le32(sb + kLastCheck));
 
@@ -172,10 +172,10 @@ void AddBaseGroup(Report& r, const uint8_t* sb) {
 
   const uint32_t creator = Le32(sb + kCreatorOs);
   r.Printf("            OS Creator: 0x%08X  (%s)\n", creator, TableName(creator, kCreatorOsNames, "Unknown"));
-  if (creator > 6) r.AnnotateLine(true, " <-- Should be 1 -> 6.");
+  if (creator > 6) r.Flag(" <-- Should be 1 -> 6.");
   const uint32_t rev = Le32(sb + kRevLevel);
   r.Printf("            Rev. Level: %i (%s)\n", Signed(rev), TableName(rev, kRevLevelNames, "Unknown"));
-  if (rev > 1) r.AnnotateLine(true, " <-- Should be 0 or 1.");
+  if (rev > 1) r.Flag(" <-- Should be 0 or 1.");
   r.Printf("           Default UID: 0x%04X\n", Le16(sb + kDefaultUid));
   r.Printf("           Default GID: 0x%04X\n", Le16(sb + kDefaultGid));
 }
@@ -275,7 +275,7 @@ DumpEnd DumpExt2Super(DumpContext& ctx) {
   r.AppendPending();
   const bool nonZero = r.AppendDebugLines(ctx.ItemOffset() + listFrom, sb + listFrom, kSuperSize - listFrom);
   r.Add("\n");
-  if (nonZero) r.AnnotateLine(true, "\nOne or more of the values above was not zero.");
+  if (nonZero) r.Flag("\nOne or more of the values above was not zero.");
   r.AppendPending();
   return DumpEnd::Normal;
 }

@@ -63,7 +63,7 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
 
   const uint32_t magic = Be32(js + kMagic);
   r.Printf("                 Magic: 0x%08X\n", magic);
-  if (magic != kJournalMagic) r.AnnotateLine(true, " <-- Should be 0xC03B3998.");
+  if (magic != kJournalMagic) r.Flag(" <-- Should be 0xC03B3998.");
   const uint32_t blockType = Be32(js + kBlockType);
   r.Printf("            Block Type: %i  <%s>\n", Signed(blockType),
            ext2::TableName(blockType, kBlockTypeNames, "Unknown"));

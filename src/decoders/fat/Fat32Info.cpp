@@ -1,22 +1,12 @@
 // The FAT32 FS information sector listing.
 #include <array>
 
+#include "decoders/common/FieldText.h"
 #include "decoders/fat/FatDecoders.h"
 #include "decoders/fat/FatLayout.h"
 #include "engine/ByteOrder.h"
 
 namespace trovik {
-
-namespace {
-
-// A signature dword and its bytes from the most significant down, as the
-// value reads when written as a multi-character literal.
-void ListSignature(Report& report, const char* label, const uint8_t* p) {
-  report.Printf("%s0x%08X  ('%c%c%c%c') [1]\n", label, Le32(p), PrintableChar(p[3]), PrintableChar(p[2]),
-                PrintableChar(p[1]), PrintableChar(p[0]));
-}
-
-}  // namespace
 
 DumpEnd DumpFat32Info(DumpContext& ctx) {
   Report& report = ctx.report;
@@ -24,22 +14,21 @@ DumpEnd DumpFat32Info(DumpContext& ctx) {
   ctx.Read(sector.data(), sector.size());
   const uint8_t* s = sector.data();
 
-  report.Pending().clear();
   report.Printf("FAT32 Info Block (0x%08X)\n", ctx.start);
   ctx.CheckExtent(sector.size());
-  ListSignature(report, "                   sig: ", s + fat::kInfoLeadSig);
-  if (Le32(s + fat::kInfoLeadSig) != fat::kInfoLeadSigValue) report.AnnotateLine(true, " <--- should be 0x41615252.");
+  AddSignatureLine(report, "                   sig: ", s + fat::kInfoLeadSig);
+  if (Le32(s + fat::kInfoLeadSig) != fat::kInfoLeadSigValue) report.Flag(" <--- should be 0x41615252.");
   report.Add("              reserved:");
   report.AppendPending();
 
   const bool anyNonZero =
       report.AppendDebugLines(ctx.ItemOffset() + fat::kInfoReserved, s + fat::kInfoReserved, fat::kInfoReservedLength);
-  report.Pending() = "\n";
-  if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.\n");
+  report.Add("\n");
+  if (anyNonZero) report.Flag("\nOne or more of the values above was not zero.\n");
 
-  ListSignature(report, "            struct sig: ", s + fat::kInfoStructSig);
+  AddSignatureLine(report, "            struct sig: ", s + fat::kInfoStructSig);
   if (Le32(s + fat::kInfoStructSig) != fat::kInfoStructSigValue)
-    report.AnnotateLine(true, " <--- should be 0x61417272.");
+    report.Flag(" <--- should be 0x61417272.");
   const uint32_t freeCount = Le32(s + fat::kInfoFreeCount);
   report.Printf("    Free Cluster Count: %i  %s\n", static_cast<int32_t>(freeCount),
                 freeCount == 0xFFFFFFFFu ? "(Unknown)" : "");
@@ -48,7 +37,7 @@ DumpEnd DumpFat32Info(DumpContext& ctx) {
   report.Printf("              reserved: %02X %02X %02X %02X %02X %02X %02X %02X %02X %02X %02X %02X\n", r[0], r[1],
                 r[2], r[3], r[4], r[5], r[6], r[7], r[8], r[9], r[10], r[11]);
   report.Printf("          Trailing sig: 0x%08X\n", Le32(s + fat::kInfoTrailSig));
-  if (Le32(s + fat::kInfoTrailSig) != fat::kInfoTrailSigValue) report.AnnotateLine(true, " <--- should be 0xAA550000.");
+  if (Le32(s + fat::kInfoTrailSig) != fat::kInfoTrailSigValue) report.Flag(" <--- should be 0xAA550000.");
   report.Add("\nFootnotes:\n 1.   32-bit litteral in PRAXO litteral format");
   report.AppendPending();
   return DumpEnd::Normal;

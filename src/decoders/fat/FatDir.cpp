@@ -4,7 +4,6 @@
 
 #include "decoders/fat/FatDecoders.h"
 #include "decoders/fat/FatLayout.h"
-#include "decoders/fat/FatText.h"
 #include "engine/ByteOrder.h"
 
 namespace trovik {
@@ -21,7 +20,7 @@ const char* AttributeName(uint8_t attribute, int bit) {
 
 // The low bytes of count UTF-16 units.
 void AddLfnChars(Report& report, const uint8_t* units, size_t count) {
-  for (size_t i = 0; i < count; ++i) report.Pending() += static_cast<char>(PrintableChar(units[2 * i]));
+  for (size_t i = 0; i < count; ++i) report.AddChar(PrintableChar(units[2 * i]));
 }
 
 // Entries that own no cluster: a volume label, and the ".." entry of a
@@ -41,19 +40,18 @@ DumpEnd DumpFatDir(DumpContext& ctx) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(entry.data(), entry.size());
     const uint8_t* e = entry.data();
-    report.Pending().clear();
     report.Printf("FAT Root Entry (non LFN) (0x%08X)\n", ctx.start);
     ctx.CheckExtent(entry.size());
     report.Add("                  Name: ");
-    AddPrintable(report, e + fat::kDirName, 8);
+    report.AddPrintable(e + fat::kDirName, 8);
     report.Add("\n             Extension: ");
-    AddPrintable(report, e + fat::kDirExtension, 3);
+    report.AddPrintable(e + fat::kDirExtension, 3);
     report.Add("\n");
     const uint8_t attribute = e[fat::kDirAttribute];
     report.Printf("             Attribute: 0x%02X %s%s%s%s%s%s\n", attribute, AttributeName(attribute, 5),
                   AttributeName(attribute, 4), AttributeName(attribute, 3), AttributeName(attribute, 2),
                   AttributeName(attribute, 1), AttributeName(attribute, 0));
-    if (attribute & 0xC0) report.AnnotateLine(true, " <--- Bits 7 and 6 are not zero.");
+    if (attribute & 0xC0) report.Flag(" <--- Bits 7 and 6 are not zero.");
     const uint8_t* r = e + fat::kDirReserved;
     report.Printf("        FAT12:reserved: %02X %02X %02X %02X %02X %02X %02X %02X %02X %02X\n", r[0], r[1], r[2], r[3],
                   r[4], r[5], r[6], r[7], r[8], r[9]);
@@ -75,7 +73,7 @@ DumpEnd DumpFatDir(DumpContext& ctx) {
     const uint32_t cluster = (uint32_t{clusterHigh} << 16) | clusterLow;
     report.Printf("      Starting Cluster: 0x%04X (0x%08X)\n", clusterLow, cluster);
     if (clusterLow < 2 && static_cast<int32_t>(cluster) < 2 && !ClusterZeroAllowed(e))
-      report.AnnotateLine(true, " <--- should be 0x0002 or higher.");
+      report.Flag(" <--- should be 0x0002 or higher.");
     report.Printf("             File Size: %i\n", SignedLe32(e + fat::kDirFileSize));
     report.Add("\n");
     report.AppendPending();
@@ -92,7 +90,6 @@ DumpEnd DumpFatLfn(DumpContext& ctx) {
     ctx.Read(entry.data(), entry.size());
     const uint8_t* e = entry.data();
     const uint8_t sequence = e[fat::kLfnSequence];
-    report.Pending().clear();
     report.Printf("FAT Root Entry (LFN) (0x%08X)\n", ctx.start);
     ctx.CheckExtent(entry.size());
     report.Printf("            Sequ_flags: %02X  (deleted = %c last = %c number = %i) \n", sequence,
@@ -102,7 +99,7 @@ DumpEnd DumpFatLfn(DumpContext& ctx) {
     report.Add("\n");
     const uint8_t attribute = e[fat::kLfnAttribute];
     report.Printf("             Attribute: 0x%02X\n", attribute);
-    if (attribute != fat::kLfnAttributeValue) report.AnnotateLine(true, " <--- should be 0x0F.");
+    if (attribute != fat::kLfnAttributeValue) report.Flag(" <--- should be 0x0F.");
     report.Printf("              Reserved: %02X\n", e[fat::kLfnReserved]);
     report.Printf("                   crc: 0x%02X\n", e[fat::kLfnChecksum]);
     report.Add("                  Name: ");
@@ -110,7 +107,7 @@ DumpEnd DumpFatLfn(DumpContext& ctx) {
     report.Add("\n");
     const uint16_t zero = Le16(e + fat::kLfnZero);
     report.Printf("                  Zero: 0x%04X\n", zero);
-    if (zero != 0) report.AnnotateLine(true, " <--- should be 0x0000.");
+    if (zero != 0) report.Flag(" <--- should be 0x0000.");
     report.Add("                  Name: ");
     AddLfnChars(report, e + fat::kLfnName3, 2);
     report.Add("\n\n");

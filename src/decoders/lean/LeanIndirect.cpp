@@ -2,6 +2,7 @@
 // chained block to block.
 #include <cinttypes>
 
+#include "decoders/common/Checksums.h"
 #include "decoders/lean/LeanDecoders.h"
 #include "decoders/lean/LeanLayout.h"
 #include "engine/ByteOrder.h"
@@ -25,12 +26,12 @@ void AddIndirectBlock(DumpContext& ctx, const uint8_t* block) {
   ctx.CheckExtent(lean::kBlockBytes);
   const uint32_t checksum = Le32(block + kChecksum);
   report.Printf("               Checksum: 0x%08X\n", checksum);
-  if (checksum != computed) report.FormatHexField(true, " <-- Should be:", computed, 8);
+  if (checksum != computed) report.FlagHex(" <-- Should be:", computed, 8);
 
   report.Printf("                  Magic: 0x%08X  (", Le32(block + kMagic));
   for (int i = 0; i < 4; ++i) report.AddChar(block[kMagic + i]);
   report.Add(")\n");
-  if (Le32(block + kMagic) != kMagicValue) report.AnnotateLine(true, " <-- Should be: 0x58444E49");
+  if (Le32(block + kMagic) != kMagicValue) report.Flag(" <-- Should be: 0x58444E49");
 
   report.Printf("            Block Count: %" PRIu64 "\n", Le64(block + kBlockCount));
   AddBlockNumber(report, "                  Inode: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kInode);
@@ -41,16 +42,16 @@ void AddIndirectBlock(DumpContext& ctx, const uint8_t* block) {
   const uint16_t extents = Le16(block + kExtentCount);
   report.Printf("      Number of Extents: %i\n", extents);
   if (extents > kExtents)
-    report.AnnotateLine(true, " <-- Should be <= 38.");
+    report.Flag(" <-- Should be <= 38.");
   else if (extents == 0)
-    report.AnnotateLine(true,
+    report.Flag(
                         " <-- Should be > 0.  Why else would you have an indirect block if no extents were included?");
 
   report.Printf("               Reserved0: %02X %02X\n", block[kReserved0], block[kReserved0 + 1]);
-  if (block[kReserved0] || block[kReserved0 + 1]) report.AnnotateLine(true, " <-- Should be 0's.");
+  if (block[kReserved0] || block[kReserved0 + 1]) report.Flag(" <-- Should be 0's.");
   const uint32_t reserved1 = Le32(block + kReserved1);
   report.Printf("               Reserved1: 0x%04X\n", reserved1);
-  if (reserved1) report.AnnotateLine(true, " <-- Should be 0.");
+  if (reserved1) report.Flag(" <-- Should be 0.");
 
   // All 38 extent slots are shown, used or not.
   for (int n = 0; n < kExtents; ++n) {

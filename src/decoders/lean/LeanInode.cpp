@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cinttypes>
 
+#include "decoders/common/Checksums.h"
 #include "decoders/lean/LeanDecoders.h"
 #include "decoders/lean/LeanLayout.h"
+#include "decoders/common/FieldText.h"
 #include "engine/ByteOrder.h"
 
 namespace trovik {
@@ -79,7 +81,7 @@ void AddInlineAttributes(Report& report, const uint8_t* area) {
     report.Printf(" % 3i: name_len = %i  data_len = %i\n", index, nameLen, dataLen);
     const int room = kAttributeAreaBytes - position - 4;
     if (nameLen + dataLen > room)
-      report.AnnotateLine(true, " <-- name and/or data past block boundary for inode.");
+      report.Flag(" <-- name and/or data past block boundary for inode.");
 
     const uint8_t* name = area + position + 4;
     if (nameLen > 0) AddAttributeText(report, "        name: ", name, std::min(nameLen, room));
@@ -112,21 +114,21 @@ DumpEnd DumpLeanInode(DumpContext& ctx) {
 
   const uint32_t checksum = Le32(block + kChecksum);
   report.Printf("               Checksum: 0x%08X\n", checksum);
-  if (checksum != computed) report.FormatHexField(true, " <-- Should be:", computed, 8);
+  if (checksum != computed) report.FlagHex(" <-- Should be:", computed, 8);
 
   report.Printf("                  Magic: 0x%08X  (", Le32(block + kMagic));
   for (int i = 0; i < 4; ++i) report.AddChar(block[kMagic + i]);
   report.Add(")\n");
-  if (Le32(block + kMagic) != kMagicValue) report.AnnotateLine(true, " <-- Should be 0x45444F4E");
+  if (Le32(block + kMagic) != kMagicValue) report.Flag(" <-- Should be 0x45444F4E");
 
   const uint8_t* reserved = block + kReserved;
   report.Printf("               Reserved: %02X %02X %02X\n", reserved[0], reserved[1], reserved[2]);
-  if (reserved[0] || reserved[1] || reserved[2]) report.AnnotateLine(true, " <-- Should be zero.");
+  if (reserved[0] || reserved[1] || reserved[2]) report.Flag(" <-- Should be zero.");
 
   report.Printf("         Indirect Count: %i\n", SignedLe32(block + kIndirectCount));
   const uint32_t links = Le32(block + kLinksCount);
   report.Printf("            Links Count: %i\n", static_cast<int32_t>(links));
-  if (links == 0) report.AnnotateLine(true, " <-- Should not be zero.");
+  if (links == 0) report.Flag(" <-- Should not be zero.");
   const uint32_t uid = Le32(block + kUid);
   const uint32_t gid = Le32(block + kGid);
   report.Printf("                    UID: 0x%08X (%i)\n", uid, static_cast<int32_t>(uid));

@@ -2,6 +2,7 @@
 // metadata, with its rotate-and-add checksum.
 #include <cinttypes>
 
+#include "decoders/common/Checksums.h"
 #include "decoders/lean/LeanDecoders.h"
 #include "decoders/lean/LeanLayout.h"
 #include "engine/ByteOrder.h"
@@ -30,17 +31,17 @@ DumpEnd DumpLeanSuper(DumpContext& ctx) {
 
   const uint32_t checksum = Le32(block + kChecksum);
   report.Printf("               Checksum: 0x%08X\n", checksum);
-  if (checksum != computed) report.FormatHexField(true, " <-- Should be:", computed, 8);
+  if (checksum != computed) report.FlagHex(" <-- Should be:", computed, 8);
 
   // The signature bytes are shown as they stand; a zero byte adds nothing.
   report.Printf("                  Magic: 0x%08X  (", Le32(block + kMagic));
   for (int i = 0; i < 4; ++i) report.AddChar(block[kMagic + i]);
   report.Add(")\n");
-  if (Le32(block + kMagic) != kMagicValue) report.AnnotateLine(true, " <-- Should be: 0x4E41454C");
+  if (Le32(block + kMagic) != kMagicValue) report.Flag(" <-- Should be: 0x4E41454C");
 
   const uint16_t version = Le16(block + kVersion);
   report.Printf("                Version:     0x%04X  (%i.%02i)\n", version, version >> 8, version & 0xFF);
-  if (version != kVersionValue) report.AnnotateLine(true, " <-- Should be: 0x0100");
+  if (version != kVersionValue) report.Flag(" <-- Should be: 0x0100");
 
   report.Printf("     Pre Allocate Count: %i\n", block[kPreAllocate]);
   report.Printf("  Blocks per Band (log): %i (%i)\n", static_cast<int>(1u << (block[kBandLog] & 31)),
@@ -49,7 +50,7 @@ DumpEnd DumpLeanSuper(DumpContext& ctx) {
   const uint32_t state = Le32(block + kState);
   report.Printf("                  State: 0x%08X (errors = %i) (clean unmount = %i)\n", state, (state >> 1) & 1,
                 state & 1);
-  if (state & kStateUndefinedBits) report.AnnotateLine(true, " <-- Bits 15:3 must be zero.");
+  if (state & kStateUndefinedBits) report.Flag(" <-- Bits 15:3 must be zero.");
 
   const uint8_t* guid = block + kGuid;
   report.Printf("                   GUID: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", Le32(guid), Le16(guid + 4),
@@ -68,10 +69,10 @@ DumpEnd DumpLeanSuper(DumpContext& ctx) {
   AddBlockNumber(report, "            Free blocks: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kFreeBlocks);
   AddBlockNumber(report, "              Next Free: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kNextFree);
   if (Le64(block + kFreeBlocks) >= Le64(block + kTotalBlocks))
-    report.AnnotateLine(true, " <-- Free blocks > Total blocks.");
+    report.Flag(" <-- Free blocks > Total blocks.");
   AddBlockNumber(report, "      Primary Super LBA: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kPrimarySuper);
   if (Le64(block + kPrimarySuper) >= kPrimarySuperLimit)
-    report.AnnotateLine(true, " <-- Primary Super is not within the first 33 blocks.");
+    report.Flag(" <-- Primary Super is not within the first 33 blocks.");
   AddBlockNumber(report, "       Backup Super LBA: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kBackupSuper);
   AddBlockNumber(report, "       Bitmap Start LBA: 0x%016" PRIX64 "  (%" PRIu64 ")\n", block + kBitmapStart);
   report.Printf("        Bitmap Checksum: 0x%08X\n", Le32(block + kBitmapChecksum));

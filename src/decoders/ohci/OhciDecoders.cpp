@@ -25,24 +25,16 @@ uint32_t DisplayBase(DumpContext& ctx) {
   return ctx.start;
 }
 
-// The Count loop shared by the descriptor types: each item is read where the
-// previous one ended, listed under its own address, and the run can be
-// stopped after every item.
-template <size_t Size, typename List>
-DumpEnd DumpItems(DumpContext& ctx, List list) {
-  uint32_t address = DisplayBase(ctx);
-  std::array<uint8_t, Size> item{};
-  for (int index = 0; index < ctx.count && ctx.NextItem(); ++index) {
-    ctx.Read(item.data(), item.size());
-    const size_t titleAt = ctx.report.Pending().size();
-    list(ctx.report, address, item.data());
-    ctx.CheckExtent(Size, ctx.report.Pending().find('\n', titleAt) + 1);
-    ctx.report.AppendPending();
-    ctx.Advance(Size);
-    address += static_cast<uint32_t>(Size);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+// The descriptor types' Count walk: items are listed under their display
+// address, which follows the start offset the user may have given.
+DumpEnd WalkDescriptors(DumpContext& ctx, size_t size, const char* name, void (*list)(Report&, const uint8_t*)) {
+  const uint32_t base = DisplayBase(ctx);
+  return WalkItems(
+      ctx, size,
+      [&](Report& r, const WalkItem& item) {
+        r.Printf("%s (0x%08X)\n", name, base + static_cast<uint32_t>(item.index * size));
+      },
+      [&](Report& r, const WalkItem& item) { list(r, item.bytes); });
 }
 
 const char* EdDirectionName(uint32_t direction) {
@@ -61,7 +53,7 @@ const char* TdPidName(uint32_t pid) {
   return kNames[pid & 3];
 }
 
-void ListEd(Report& report, uint32_t address, const uint8_t* bytes) {
+void ListEd(Report& report, const uint8_t* bytes) {
   namespace ed = ohci::ed;
   const uint32_t control = Le32(bytes + ed::kControl);
   const uint32_t tail = Le32(bytes + ed::kTailPointer);
@@ -70,7 +62,6 @@ void ListEd(Report& report, uint32_t address, const uint8_t* bytes) {
   const uint32_t direction = Bits(control, ed::kDirectionShift, ed::kDirectionWidth);
   const uint32_t zero = Bits(head, ed::kZeroShift, ed::kZeroWidth);
 
-  report.Printf("OHCI Endpoint Descriptor (0x%08X)\n", address);
   report.Printf("      Function Address: %02X\n",
                 Bits(control, ed::kFunctionAddressShift, ed::kFunctionAddressWidth));
   report.Printf("       EndPoint Number: %i\n",
@@ -90,13 +81,13 @@ void ListEd(Report& report, uint32_t address, const uint8_t* bytes) {
   report.Printf("                Halted: %i %s\n", halted ? 1 : 0, halted ? "(Halted)" : "");
   report.Printf("          Toggle Carry: %i\n", static_cast<int>(Bits(head, ed::kToggleCarryBit, 1)));
   report.Printf("                  Zero: %01X\n", zero);
-  if (zero != 0) report.AnnotateLine(true, kShouldBeZero);
+  if (zero != 0) report.Flag(kShouldBeZero);
   report.Printf(" TD Queue Head Pointer: %08X\n", head & ohci::kPointerMask);
   report.Printf("               Next ED: %08X\n", next & ohci::kPointerMask);
   report.Add("\n");
 }
 
-void ListTd(Report& report, uint32_t address, const uint8_t* bytes) {
+void ListTd(Report& report, const uint8_t* bytes) {
   namespace td = ohci::td;
   const uint32_t control = Le32(bytes + td::kControl);
   const uint32_t buffer = Le32(bytes + td::kCurrentBuffer);
@@ -107,7 +98,6 @@ void ListTd(Report& report, uint32_t address, const uint8_t* bytes) {
   const bool toggleFromTd = Bits(control, td::kToggleFromTdBit, 1) != 0;
   const uint32_t zero = Bits(next, td::kZeroShift, td::kZeroWidth);
 
-  report.Printf("OHCI Transfer Descriptor (0x%08X)\n", address);
   report.Printf("              Reserved: %05X\n", Bits(control, td::kReservedShift, td::kReservedWidth));
   report.Printf("              Rounding: %i\n", static_cast<int>(Bits(control, td::kRoundingBit, 1)));
   report.Printf("         Direction/PID: %i%ib (%s)\n", static_cast<int>(pid >> 1), static_cast<int>(pid & 1),
@@ -124,13 +114,12 @@ void ListTd(Report& report, uint32_t address, const uint8_t* bytes) {
   report.Printf("Current Buffer Pointer: 0x%08X\n", buffer);
   report.Printf("               Next TD: 0x%08X\n", next & ohci::kPointerMask);
   report.Printf("                  Zero: %i\n", static_cast<int>(zero));
-  if (zero != 0) report.AnnotateLine(true, kShouldBeZero);
+  if (zero != 0) report.Flag(kShouldBeZero);
   report.Printf("            Buffer End: 0x%08X\n", bufferEnd);
   report.Add("\n");
 }
 
-void ListItd(Report& report, uint32_t address, const uint8_t*) {
-  report.Printf("OHCI Isochronous Transfer Descriptor (0x%08X)\n", address);
+void ListItd(Report& report, const uint8_t*) {
   report.Add("\n");
 }
 
@@ -156,11 +145,17 @@ DumpEnd DumpOhciHcca(DumpContext& ctx) {
   return DumpEnd::Normal;
 }
 
-DumpEnd DumpOhciEd(DumpContext& ctx) { return DumpItems<ohci::ed::kSize>(ctx, ListEd); }
+DumpEnd DumpOhciEd(DumpContext& ctx) {
+  return WalkDescriptors(ctx, ohci::ed::kSize, "OHCI Endpoint Descriptor", ListEd);
+}
 
-DumpEnd DumpOhciTd(DumpContext& ctx) { return DumpItems<ohci::td::kSize>(ctx, ListTd); }
+DumpEnd DumpOhciTd(DumpContext& ctx) {
+  return WalkDescriptors(ctx, ohci::td::kSize, "OHCI Transfer Descriptor", ListTd);
+}
 
-DumpEnd DumpOhciItd(DumpContext& ctx) { return DumpItems<ohci::itd::kSize>(ctx, ListItd); }
+DumpEnd DumpOhciItd(DumpContext& ctx) {
+  return WalkDescriptors(ctx, ohci::itd::kSize, "OHCI Isochronous Transfer Descriptor", ListItd);
+}
 
 }  // namespace trovik
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "decoders/common/FieldText.h"
 #include "engine/TextFormat.h"
 
 namespace trovik::iso {

@@ -61,7 +61,7 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
   if (const char* name = VolumeDescriptorTypeName(d[kType]))
     r.Add(name);
   else
-    r.AnnotateLine(true, " <-- Must be 0, 1, 2, 3, or 255.");
+    r.Flag(" <-- Must be 0, 1, 2, 3, or 255.");
 
   const uint8_t* id = d + kStandardId;
   r.Printf("            Identifier: %c%c%c%c%c\n", id[0], id[1], id[2], id[3], id[4]);
@@ -122,7 +122,7 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
                                              kReservedAreaSize);
   r.Add("\n");
   if (nonZero)
-    r.AnnotateLine(true, "\nOne or more of the values above was not zero.");
+    r.Flag("\nOne or more of the values above was not zero.");
   else
     r.AppendPending();
   return DumpEnd::Normal;

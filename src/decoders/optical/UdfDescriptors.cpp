@@ -109,12 +109,12 @@ size_t Available(size_t offset, uint64_t wanted) {
 
 void AddEntityId(Report& r, const uint8_t* e) {
   r.Printf("                        Flags: %i \n", e[0]);
-  if (e[0] != 0) r.AnnotateLine(true, " <-- Should be 0.");
+  if (e[0] != 0) r.Flag(" <-- Should be 0.");
   auto shown = [](uint8_t c) { return (c >= 0x20 && c <= 0x7E) ? static_cast<char>(c) : '.'; };
   r.Add("                   Identifier: ");
-  for (int i = 1; i < 24; ++i) r.Pending() += shown(e[i]);
+  for (int i = 1; i < 24; ++i) r.AddChar(static_cast<uint8_t>(shown(e[i])));
   r.Add("\n                       Suffix: ");
-  for (int i = 24; i < 32; ++i) r.Pending() += shown(e[i]);
+  for (int i = 24; i < 32; ++i) r.AddChar(static_cast<uint8_t>(shown(e[i])));
   r.Add("\n");
 }
 
@@ -163,8 +163,7 @@ void AnchorBody(Report& r, const uint8_t* d, uint32_t sectorSize) {
   // Only sector 256 is tested; the other two places an anchor may stand
   // (N - 256 and N) depend on the medium's size, which a dump does not know.
   if (Le32(d + tag::kLocation) != kAnchorLocation) {
-    r.Pending() = "\n";
-    r.AnnotateLine(true, " Tag Location isn't 256 for Anchor Descriptor... (must be 256, N-256, or N)");
+    r.Flag(" Tag Location isn't 256 for Anchor Descriptor... (must be 256, N-256, or N)");
   }
   r.Printf("          Main Sequence Loc: %i \n", SignedLe32(d + 20));
   r.Printf("                     Length: %i \n", SignedLe32(d + 16));
@@ -214,7 +213,7 @@ void PartitionMaps(Report& r, const uint8_t* d) {
     const size_t needed = type == 1 ? 6 : type == 2 ? 64 : 2;
     if (map + needed > kBufferSize) {
       r.Printf("                  Partition Map #%i\n", static_cast<int>(m));
-      r.AnnotateLine(true, kTruncated);
+      r.Flag(kTruncated);
       break;
     }
     const uint8_t length = d[map + 1];
@@ -267,7 +266,7 @@ void UnallocatedSpaceBody(Report& r, const uint8_t* d) {
   r.Printf("  Num Allocated Descriptors: %i \n", static_cast<int32_t>(count));
   const uint64_t wanted = 8ULL * count;
   const size_t shown = Available(24, wanted);
-  if (shown < wanted) r.AnnotateLine(true, kTruncated);
+  if (shown < wanted) r.Flag(kTruncated);
   AddHex(r, "      Allocated Descriptors: \n", d + 24, shown, true);
 }
 
@@ -303,7 +302,7 @@ void FileIdentifierBody(Report& r, const uint8_t* d, uint64_t offset) {
   const uint16_t useLength = Le16(d + 36);
   r.Printf("      Implementaion Use Len: %i\n", useLength);
   const size_t shown = Available(38, useLength);
-  if (shown < useLength) r.AnnotateLine(true, kTruncated);
+  if (shown < useLength) r.Flag(kTruncated);
   r.HexDumpBlock(offset + 38, d + 38, static_cast<int32_t>(shown), false);
 }
 
@@ -345,14 +344,13 @@ void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint64_t offset) {
   const uint64_t adStart = 216ULL + eaLength;
   const size_t start = static_cast<size_t>(std::min<uint64_t>(adStart, kBufferSize));
   const size_t shown = Available(start, adLength);
-  if (shown < adLength) r.AnnotateLine(true, kTruncated);
+  if (shown < adLength) r.Flag(kTruncated);
   r.HexDumpBlock(offset + adStart, d + start, static_cast<int32_t>(shown), false);
 }
 
 void DumpUdfDescriptor(DumpContext& ctx, const uint8_t* d, uint32_t sectorSize) {
   Report& r = ctx.report;
   const uint64_t offset = ctx.ItemOffset();
-  r.Pending().clear();
   r.Printf("\nUDF Tag Identifier (0x%08X)\n", ctx.start);
   ctx.CheckExtent(sectorSize);
   const uint16_t id = Le16(d + tag::kIdentifier);
@@ -360,15 +358,15 @@ void DumpUdfDescriptor(DumpContext& ctx, const uint8_t* d, uint32_t sectorSize) 
   if (const char* name = TagName(id))
     r.Add(name);
   else
-    r.AnnotateLine(true, " <-- Must be 1 -> 9 or 256 -> 266.");
+    r.Flag(" <-- Must be 1 -> 9 or 256 -> 266.");
 
   const uint16_t version = Le16(d + tag::kVersion);
   r.Printf("                  Version: %i \n", version);
-  if (version < 2 || version > 3) r.AnnotateLine(true, " <-- Must be 2 or 3.");
+  if (version < 2 || version > 3) r.Flag(" <-- Must be 2 or 3.");
   r.Printf("                Check Sum: %02X \n", d[tag::kChecksum]);
-  if (TagChecksum(d) != d[tag::kChecksum]) r.AnnotateLine(true, " <-- Checksum does not match!");
+  if (TagChecksum(d) != d[tag::kChecksum]) r.Flag(" <-- Checksum does not match!");
   r.Printf("                 reserved: %i \n", d[tag::kReserved]);
-  if (d[tag::kReserved] != 0) r.AnnotateLine(true, " <-- Should be zero!");
+  if (d[tag::kReserved] != 0) r.Flag(" <-- Should be zero!");
   r.Printf("           Tag Serial Num: %i \n", Le16(d + tag::kSerial));
 
   const uint16_t storedCrc = Le16(d + tag::kCrc);
@@ -376,9 +374,9 @@ void DumpUdfDescriptor(DumpContext& ctx, const uint8_t* d, uint32_t sectorSize) 
   const size_t covered = Available(tag::kSize, crcLength);
   const uint16_t crc = ComputeTagCrc(d + tag::kSize, covered);
   r.Printf("           Descriptor CRC: 0x%04X \n", storedCrc);
-  if (crc != storedCrc) r.FormatHexField(true, " <-- Checksum does not match", crc, 4);
+  if (crc != storedCrc) r.FlagHex(" <-- Checksum does not match", crc, 4);
   r.Printf("       Descriptor CRC Len: %i \n", crcLength);
-  if (covered < crcLength) r.AnnotateLine(true, kTruncated);
+  if (covered < crcLength) r.Flag(kTruncated);
   r.Printf("             Tag Location: %i \n", SignedLe32(d + tag::kLocation));
   r.AppendPending();
   r.Add("\n");

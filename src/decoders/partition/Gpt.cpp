@@ -4,30 +4,22 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "decoders/partition/Crc32.h"
+#include "decoders/common/Checksums.h"
 #include "decoders/partition/GptMirror.h"
 #include "decoders/partition/GptLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
+#include "decoders/common/FieldText.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
 
 namespace trovik {
-
-namespace {
-
-const Crc32& CrcEngine() {
-  static const Crc32 engine;
-  return engine;
-}
-
-}  // namespace
 
 uint32_t GptHeaderCrc(const uint8_t* headerSector) {
   std::array<uint8_t, gpt::kHeaderSectorSize> copy;
   std::memcpy(copy.data(), headerSector, copy.size());
   PutLe32(copy.data() + gpt::kHeaderCrc, 0);
   const uint32_t covered = std::min<uint32_t>(Le32(copy.data() + gpt::kHeaderSize), gpt::kHeaderSectorSize);
-  return CrcEngine().Compute(copy.data(), covered);
+  return Crc32(copy.data(), covered);
 }
 
 DumpEnd DumpGptHeader(DumpContext& ctx) {
@@ -37,7 +29,6 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
   const uint8_t* h = sector.data();
   const uint8_t* sig = h + gpt::kSignature;
 
-  report.Pending().clear();
   report.Printf("GUID Partition Header (0x%08X)\n", ctx.start);
   ctx.CheckExtent(sector.size());
   // The characters are shown unfiltered; a zero byte adds nothing.
@@ -47,39 +38,39 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
   const uint32_t revision = Le32(h + gpt::kRevision);
   report.Printf("               Version: %i.%02i\n", static_cast<int>(revision >> 16),
                 static_cast<int>(revision & 0xFFFF));
-  if (revision != gpt::kRevision1_0) report.AnnotateLine(true, " <-- Should be 1.00.");
+  if (revision != gpt::kRevision1_0) report.Flag(" <-- Should be 1.00.");
   const uint32_t headerSize = Le32(h + gpt::kHeaderSize);
   report.Printf("           Header Size: %i\n", static_cast<int32_t>(headerSize));
-  if (headerSize != gpt::kUsualHeaderSize) report.AnnotateLine(true, " <-- Should be 92.");
+  if (headerSize != gpt::kUsualHeaderSize) report.Flag(" <-- Should be 92.");
   const uint32_t storedCrc = Le32(h + gpt::kHeaderCrc);
   report.Printf("          Header crc32: 0x%08X\n", storedCrc);
   const uint32_t computedCrc = GptHeaderCrc(h);
   if (computedCrc == storedCrc)
-    report.AnnotateLine(false, " (correct)");
+    report.Note(" (correct)");
   else
-    report.AnnotateLine(true, Format(" <-- Should be 0x%08X", computedCrc));
+    report.Flag(Format(" <-- Should be 0x%08X", computedCrc));
   report.Printf("              reserved: %08X\n", Le32(h + gpt::kReserved));
   const int64_t primaryLba = SignedLe64(h + gpt::kPrimaryLba);
   report.Printf("           Primary LBA: %" PRId64 "\n", primaryLba);
-  if (primaryLba != 1) report.AnnotateLine(true, " <-- Should be 1.");
+  if (primaryLba != 1) report.Flag(" <-- Should be 1.");
   report.Printf("            Backup LBA: %" PRId64 "\n", SignedLe64(h + gpt::kBackupLba));
   report.Printf("      First Usable LBA: %" PRId64 "\n", SignedLe64(h + gpt::kFirstUsableLba));
   report.Printf("       Last Usable LBA: %" PRId64 "\n", SignedLe64(h + gpt::kLastUsableLba));
   report.Printf("                  guid: %s\n", GuidText(h + gpt::kDiskGuid).c_str());
   const int64_t entryArrayLba = SignedLe64(h + gpt::kEntryArrayLba);
   report.Printf("          Entry Offset: %" PRId64 "\n", entryArrayLba);
-  if (entryArrayLba != 2) report.AnnotateLine(true, " <-- Should be 2.");
+  if (entryArrayLba != 2) report.Flag(" <-- Should be 2.");
   report.Printf("                Entrys: %i\n", SignedLe32(h + gpt::kEntryCount));
   const uint32_t entrySize = Le32(h + gpt::kEntrySizeField);
   report.Printf("            Entry size: %i\n", static_cast<int32_t>(entrySize));
-  if (entrySize % 8 != 0) report.AnnotateLine(true, " <-- Should be a multiple of 8.");
+  if (entrySize % 8 != 0) report.Flag(" <-- Should be a multiple of 8.");
   report.Printf("           Entry crc32: %08X\n", Le32(h + gpt::kEntryArrayCrc));
   report.AppendPending();
 
   const bool anyNonZero = report.AppendDebugLines(ctx.ItemOffset() + gpt::kReservedTail, h + gpt::kReservedTail,
                                                gpt::kHeaderSectorSize - gpt::kReservedTail);
-  report.Pending() = "\n";
-  if (anyNonZero) report.AnnotateLine(true, "\nOne or more of the values above was not zero.");
+  report.Add("\n");
+  if (anyNonZero) report.Flag("\nOne or more of the values above was not zero.");
   report.AppendPending();
   return DumpEnd::Normal;
 }
@@ -90,7 +81,6 @@ DumpEnd DumpGptEntry(DumpContext& ctx) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(entry.data(), entry.size());
     const uint8_t* e = entry.data();
-    report.Pending().clear();
     report.Printf("GUID Partition Entry (0x%08X)\n", ctx.start);
     ctx.CheckExtent(entry.size());
     report.Printf("             guid type: %s\n", GuidText(e + gpt::kTypeGuid).c_str());

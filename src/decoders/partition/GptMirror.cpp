@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "decoders/partition/Crc32.h"
+#include "decoders/common/Checksums.h"
 #include "decoders/partition/GptLayout.h"
 #include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
@@ -97,7 +97,7 @@ GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {
   PutLe64(n + gpt::kPrimaryLba, otherLba);
   PutLe64(n + gpt::kBackupLba, ownLba);
   PutLe64(n + gpt::kEntryArrayLba, otherArrayLba);
-  PutLe32(n + gpt::kEntryArrayCrc, Crc32().Compute(plan.array.data(), plan.array.size()));
+  PutLe32(n + gpt::kEntryArrayCrc, Crc32(plan.array.data(), plan.array.size()));
   PutLe32(n + gpt::kHeaderCrc, GptHeaderCrc(n));
   plan.ok = true;
   plan.headerOffset = *otherOffset;

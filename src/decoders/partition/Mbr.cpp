@@ -172,14 +172,13 @@ DumpEnd DumpMbr(DumpContext& ctx) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     ctx.Read(bytes, sizeof bytes);
     const MbrEntry e = MbrEntry::Parse(bytes);
-    report.Pending().clear();
     report.Printf("Boot:  Master Boot Record (0x%08X)\n", ctx.start);
     ctx.CheckExtent(sizeof bytes);
     report.Printf("            Boot ID: 0x%02X\n", e.bootId);
-    if (!IsUsualBootId(e.bootId)) report.AnnotateLine(true, " <--- usually 0x00 or 0x80.");
+    if (!IsUsualBootId(e.bootId)) report.Flag(" <--- usually 0x00 or 0x80.");
     report.Printf("        Start: Head: 0x%02X\n", e.startHead);
     report.Printf("             Sector: 0x%02X\n", e.startSector);
-    if (!IsUsualStartSector(e.startSector)) report.AnnotateLine(true, " <--- usually 1.");
+    if (!IsUsualStartSector(e.startSector)) report.Flag(" <--- usually 1.");
     report.Printf("           Cylinder: 0x%02X\n", e.startCylinder);
     report.Printf("          System ID: 0x%02X  = %s\n", e.systemId, MbrSystemIdNames[e.systemId]);
     report.Printf("          End: Head: 0x%02X\n", e.endHead);

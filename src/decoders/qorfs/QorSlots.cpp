@@ -5,7 +5,7 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "decoders/partition/Crc32.h"
+#include "decoders/common/Checksums.h"
 #include "decoders/qorfs/QorDecoders.h"
 #include "decoders/qorfs/QorLayout.h"
 #include "engine/ByteOrder.h"
@@ -20,7 +20,7 @@ constexpr const char* kTruncated = " <-- (truncated)";
 constexpr const char* kContinuation = "\n                        ";
 
 void Check(Report& report, bool fails, const char* annotation) {
-  if (fails) report.AnnotateLine(true, annotation);
+  if (fails) report.Flag(annotation);
 }
 
 void AddSigLine(Report& report, const uint8_t* slot) {
@@ -35,9 +35,8 @@ void AddCrcLine(Report& report, const uint8_t* slot) {
   uint8_t copy[kBytes];
   std::memcpy(copy, slot, kBytes);
   copy[kCrc] = 0;
-  static const Crc32 crc;
-  const uint8_t computed = static_cast<uint8_t>(crc.Compute(copy, kBytes));
-  if (computed != slot[kCrc]) report.FormatHexField(true, " <-- Should be", computed, 2);
+  const uint8_t computed = static_cast<uint8_t>(Crc32(copy, kBytes));
+  if (computed != slot[kCrc]) report.FlagHex(" <-- Should be", computed, 2);
 }
 
 void AddScratchLine(Report& report, const uint8_t* slot) {
@@ -64,7 +63,7 @@ void AddFatList(Report& report, const uint8_t* entries, int count) {
 // Ends a listing line; a list cut at the slot's end says so in red.
 void EndList(Report& report, bool cut) {
   report.Add("\n");
-  if (cut) report.AnnotateLine(true, kTruncated);
+  if (cut) report.Flag(kTruncated);
 }
 
 void AddFileSlot(Report& report, const uint8_t* slot) {
@@ -212,7 +211,6 @@ DumpEnd WalkSlots(DumpContext& ctx, const char* title, SlotLister list) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t slot[kBytes];
     ctx.Read(slot, sizeof slot);
-    ctx.report.Pending().clear();
     ctx.report.Printf(title, ctx.start);
     ctx.CheckExtent(kBytes);
     list(ctx.report, slot);

@@ -4,7 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "decoders/partition/Crc32.h"
+#include "decoders/common/FieldText.h"
+#include "decoders/common/Checksums.h"
 #include "decoders/qorfs/QorDecoders.h"
 #include "decoders/qorfs/QorLayout.h"
 #include "engine/ByteOrder.h"
@@ -16,15 +17,8 @@ namespace {
 
 using namespace qor::super;
 
-// The signatures are 32-bit character literals: shown from the most
-// significant byte down, they read as their name.
-void AddSignature(Report& report, const char* label, const uint8_t* field) {
-  report.Printf("%s0x%08X  ('%c%c%c%c') [1]\n", label, Le32(field), PrintableChar(field[3]), PrintableChar(field[2]),
-                PrintableChar(field[1]), PrintableChar(field[0]));
-}
-
 void Check(Report& report, bool fails, const char* annotation) {
-  if (fails) report.AnnotateLine(true, annotation);
+  if (fails) report.Flag(annotation);
 }
 
 // The tail in the byte listing of the hex dump format: lines on 16-byte
@@ -61,13 +55,12 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
   ctx.Read(block, sizeof block);
   Report& report = ctx.report;
 
-  report.Pending().clear();
   report.Printf("QORFS Super Block (0x%08X)\n", ctx.start);
   ctx.CheckExtent(sizeof block);
 
-  AddSignature(report, "                sig[0]: ", block + kSig0);
+  AddSignatureLine(report, "                sig[0]: ", block + kSig0);
   Check(report, Le32(block + kSig0) != kSig0Value, " <-- Should be 0x514F5246.");
-  AddSignature(report, "                sig[1]: ", block + kSig1);
+  AddSignatureLine(report, "                sig[1]: ", block + kSig1);
   Check(report, Le32(block + kSig1) != kSig1Value, " <-- Should be 0x53555052.");
 
   // The version is written in hexadecimal digits: 0x0150 is 1.50.
@@ -121,12 +114,11 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
   const uint32_t storedCrc = Le32(block + kCrc);
   report.Printf("                   CRC: 0x%08X\n", storedCrc);
   std::memset(block + kCrc, 0, 4);
-  static const Crc32 crc;
-  const uint32_t computedCrc = crc.Compute(block, sizeof block);
+  const uint32_t computedCrc = Crc32(block, sizeof block);
   if (computedCrc != storedCrc)
-    report.AnnotateLine(true, Format(" <-- Should be 0x%08X", computedCrc));
+    report.Flag(Format(" <-- Should be 0x%08X", computedCrc));
   else
-    report.AnnotateLine(false, " (correct)");
+    report.Note(" (correct)");
 
   const uint8_t* guid = block + kGuid;
   report.Printf("                  guid: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", Le32(guid), Le16(guid + 4),
@@ -141,7 +133,7 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
   const bool fillerSet = AddFiller(report, block + kFiller, ctx.ItemOffset() + kFiller);
 
   report.Add("\n");
-  if (fillerSet) report.AnnotateLine(true, "\nOne or more of the values above was not zero.");
+  if (fillerSet) report.Flag("\nOne or more of the values above was not zero.");
   report.Add("\nFootnotes:\n 1.   32-bit litteral in PRAXO litteral format");
   report.AppendPending();
   return DumpEnd::Normal;
