@@ -16,23 +16,38 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Slice(const Bytes& from, size_t offset, size_t length) {
-  return Bytes(from.begin() + offset, from.begin() + offset + length);
-}
+Bytes Slice(const Bytes& from, size_t offset, size_t length) { return Bytes(from.begin() + offset, from.begin() + offset + length); }
 Bytes Patched(Bytes bytes, const std::vector<Patch>& patches) {
   Apply(bytes, patches);
   return bytes;
 }
 
-TEST(BpbEditor, StoresWhatTheBoxesSay) {
-  const Bytes fat12 = Slice(ReadTestFile("fat/fat12.img"), 0, 62);
-  // OK without changes writes the same block, high code-page bytes in both texts included.
+// Loading a structure into the boxes and storing them back unchanged writes the same bytes.
+template <typename Form>
+void ExpectRoundTrip(const Bytes& bytes, Form (*load)(const uint8_t*, int), void (*store)(const Form&, uint8_t*)) {
+  Bytes stored = bytes;
+  store(load(bytes.data(), 1), stored.data());
+  EXPECT_EQ(stored, bytes);
+}
+
+TEST(EditorModels, UnchangedBoxesStoreTheSameBytes) {
+  const Bytes fat12 = Slice(ReadTestFile("fat/fat12.img"), 0, 62), mbr = ReadTestFile("partition/mbr.bin");
+  const Bytes gpt = ReadTestFile("partition/gpt.bin");
+  // High code-page bytes in both texts included.
   for (const Bytes& bpb : {fat12, Slice(ReadTestFile("fat/fat16-head.bin"), 0, 62),
                            Patched(fat12, {Text(3, "\xC4\x80\x9F\xFFNAME"), Text(43, "\xE9t\xE9 \x8A\x84     ")})}) {
-    Bytes edited = bpb;
-    StoreBpbForm(LoadBpbForm(edited.data()), edited.data());
-    EXPECT_EQ(edited, bpb);
+    Bytes stored = bpb;
+    StoreBpbForm(LoadBpbForm(bpb.data()), stored.data());
+    EXPECT_EQ(stored, bpb);
   }
+  for (int i = 0; i < 4; ++i) {
+    ExpectRoundTrip(Slice(mbr, 0x1BE + 16 * i, 16), LoadMbrForm, StoreMbrForm);
+    ExpectRoundTrip(Slice(gpt, 1024 + 128 * i, 128), LoadGptEntryForm, StoreGptEntryForm);
+  }
+}
+
+TEST(BpbEditor, StoresWhatTheBoxesSay) {
+  const Bytes fat12 = Slice(ReadTestFile("fat/fat12.img"), 0, 62);
   // Texts are zero-padded or cut to their field; the type field is rewritten as FAT12 or FAT16.
   Bytes bpb = Patched(fat12, {Text(3, std::string("AB\0CDEFG", 8)), Text(54, "FAT32   ")});
   BpbForm f = LoadBpbForm(bpb.data());
@@ -43,77 +58,53 @@ TEST(BpbEditor, StoresWhatTheBoxesSay) {
   Apply(bpb, {Text(54, std::string("FAT16\0\0\0", 8))});
   f = LoadBpbForm(bpb.data());
   EXPECT_TRUE(f.fat16);
-  f.oemName = u"LONGERTHAN8";
   // Numbers: hexadecimal jump bytes ("0x" or not), automatic bases, low-order bits kept.
+  f.oemName = u"LONGERTHAN8";
   f.jump = {"e9", "0a", "0x91"};
-  f.bytesPerSector = "0x400";
-  f.reservedSectors = "010";
-  f.sectorsPerCluster = "300";
-  f.rootEntries = "70000";
-  f.hiddenSectors = "-1";
-  f.serial = "junk";
+  f.bytesPerSector = "0x400", f.reservedSectors = "010", f.sectorsPerCluster = "300", f.rootEntries = "70000";
+  f.hiddenSectors = "-1", f.serial = "junk";
   StoreBpbForm(f, bpb.data());
   EXPECT_EQ(bpb, Patched(fat12, {Text(0, "\xE9\x0A\x91LONGERTH"), Le16(11, 1024), U8(13, 44), Le16(14, 8),
                                  Le16(17, 70000 & 0xFFFF), Le32(28, 0xFFFFFFFF), Le32(39, 0), Text(54, "FAT16   ")}));
 
-  // Generated serials are new at each start and keep bits 15 and 31 clear. The
-  // C standard's example generator from seed 1 draws 16838 5758, 10113 17515,
-  // ...: an unseeded generator would give them at every start.
+  // Generated serials are new at each start and keep bits 15 and 31 clear. The C standard's example generator from
+  // seed 1 draws 16838 5758, 10113 17515, ...: an unseeded generator would give them at every start.
   EXPECT_EQ(SerialGenerator().NextSerial(), 0x41C6167Eu);
   const std::string first = GenerateSerialText();
   for (const char* unseeded : {"0x41C6167E", "0x2781446B", "0x794B15FB"}) EXPECT_NE(first, unseeded);
   std::set<std::string> seen{first};
   for (int i = 0; i < 1000; ++i) {
-    const std::string serial = GenerateSerialText();
-    seen.insert(serial);
+    const std::string serial = *seen.insert(GenerateSerialText()).first;
     EXPECT_EQ(std::stoul(serial, nullptr, 16) & 0x80008000u, 0u) << serial;
   }
   EXPECT_EQ(seen.size(), 1001u);
 }
 
 TEST(MbrEditor, StoresWhatTheBoxesSayAndGenFillsTheChsBytes) {
-  const Bytes sector = ReadTestFile("partition/mbr.bin");
-  for (int i = 0; i < 4; ++i) {
-    Bytes entry = Slice(sector, 0x1BE + 16 * i, 16);
-    StoreMbrForm(LoadMbrForm(entry.data(), i), entry.data());
-    EXPECT_EQ(entry, Slice(sector, 0x1BE + 16 * i, 16)) << i;
-  }
   Bytes entry(16, 0);
   MbrForm f = LoadMbrForm(entry.data(), 0);
-  f.bootId = "80";  // hexadecimal boxes
-  f.systemId = "0x0C";
-  f.startHead = "300";
-  f.startCylinder = "010";
-  f.sectorCount = "4294967297";
+  f.bootId = "80", f.systemId = "0x0C";  // hexadecimal boxes
+  f.startHead = "300", f.startCylinder = "010", f.sectorCount = "4294967297";
   StoreMbrForm(f, entry.data());
   EXPECT_EQ(entry, (Bytes{0x80, 44, 0, 8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
 
-  // head/sector byte/cylinder byte of 16 heads x 63 sectors; cylinder bit 8 goes to bit 6 of the sector byte.
-  for (const auto& [lba, count, start, end] :
-       std::vector<std::tuple<const char*, const char*, const char*, const char*>>{
-           {"0", "0", "0/1/0", "0/1/0"},
-           {"63", "1008", "1/1/0", "0/63/1"},
-           {"302463", "1", "1/65/44", "1/65/44"},
-           {"1032191", "1", "15/255/255", "15/255/255"},
-           {"1032192", "1", "15/255/255", "15/255/255"},
-           {"2048", "0xFFFFFFFF", "0/33/2", "15/255/255"}}) {
+  // LBA, count: head/sector byte/cylinder byte of the first and last sector for 16 heads x 63 sectors; cylinder bit 8
+  // goes to bit 6 of the sector byte.
+  for (const std::string row : {"0 0 0/1/0 0/1/0", "63 1008 1/1/0 0/63/1", "302463 1 1/65/44 1/65/44",
+                                "1032191 1 15/255/255 15/255/255", "1032192 1 15/255/255 15/255/255",
+                                "2048 0xFFFFFFFF 0/33/2 15/255/255"}) {
     MbrForm g;
-    g.startLba = lba;
-    g.sectorCount = count;
+    g.startLba = row.substr(0, row.find(' '));
+    g.sectorCount = row.substr(row.find(' ') + 1, row.find(' ', row.find(' ') + 1) - row.find(' ') - 1);
     GenerateStartChs(g);
     GenerateEndChs(g);
-    EXPECT_EQ(g.startHead + "/" + g.startSector + "/" + g.startCylinder, start) << lba;
-    EXPECT_EQ(g.endHead + "/" + g.endSector + "/" + g.endCylinder, end) << lba << "+" << count;
+    EXPECT_EQ(g.startLba + " " + g.sectorCount + " " + g.startHead + "/" + g.startSector + "/" + g.startCylinder + " " +
+                  g.endHead + "/" + g.endSector + "/" + g.endCylinder,
+              row);
   }
 }
 
 TEST(GptEntryEditor, StoresLbasPast2TiBAttributesAndChangedNamesOnly) {
-  const Bytes disk = ReadTestFile("partition/gpt.bin");
-  for (int i = 0; i < 4; ++i) {
-    Bytes entry = Slice(disk, 1024 + 128 * i, 128);
-    StoreGptEntryForm(LoadGptEntryForm(entry.data(), i), entry.data());
-    EXPECT_EQ(entry, Slice(disk, 1024 + 128 * i, 128)) << i;
-  }
   Bytes entry = Patched(Bytes(128), {Le64(40, 0xFFFFFFFFFFFFFFFEull), Le64(48, 0xD000000000000005ull), Le16(56, 0xC9),
                                      Le16(58, 0x141), Le16(60, 'A'), Le16(62, 0), Le16(64, 0xBEEF)});
   GptEntryForm f = LoadGptEntryForm(entry.data(), 3);
@@ -146,26 +137,24 @@ TEST(GptHeaderEditor, RecalculationWritesStandardCrcsOrRefusesAndChangesNothing)
   ASSERT_TRUE(RecalculateGptCrcs(small.data(), 512, nine).ok);
   EXPECT_EQ(Slice(small, 88, 4), (Bytes{0x26, 0x39, 0xF4, 0xCB}));
 
+  FakeFile failing(disk);
+  failing.failReadAt = 1024;
   for (const auto& [patches, says] : std::vector<std::pair<std::vector<Patch>, const char*>>{
            {{Le32(80, 0)}, "empty"},
            {{Le32(84, 0)}, "empty"},
            {{Le32(80, 0xFFFFFFFF), Le32(84, 0xFFFFFFFF)}, "too large"},
            {{Le64(72, 30)}, "not wholly inside"},
            {{Le32(80, 4), Le64(72, 1), Le64(24, 5)}, "not wholly inside"},
-           {{Le32(80, 4), Le64(72, 0x7FFFFFFFFFFFFFFF), Le64(24, 0x8000000000000000)}, "not wholly inside"}}) {
+           {{Le32(80, 4), Le64(72, 0x7FFFFFFFFFFFFFFF), Le64(24, 0x8000000000000000)}, "not wholly inside"},
+           {{}, "Input/output error"}}) {
     const Bytes before = Patched(header, patches);
     Bytes edited = before;
-    const CrcRecalculation r = RecalculateGptCrcs(edited.data(), 512, file);
+    const CrcRecalculation r = RecalculateGptCrcs(edited.data(), 512, patches.empty() ? failing : file);
     EXPECT_FALSE(r.ok) << says;
     EXPECT_NE(r.message.find(says), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("The CRCs were not changed."), std::string::npos) << r.message;
     EXPECT_EQ(edited, before) << says;
   }
-  FakeFile failing(disk);
-  failing.failReadAt = 1024;
-  Bytes edited = header;
-  EXPECT_NE(RecalculateGptCrcs(edited.data(), 512, failing).message.find("Input/output error"), std::string::npos);
-  EXPECT_EQ(edited, header);
 }
 
 }  // namespace

@@ -1,81 +1,46 @@
-// The LBA/CHS converter: both directions, their refusals, and which boxes
-// typing clears.
+// The LBA/CHS converter: both directions, their refusals, and which boxes typing clears, as one listing of the
+// boxes after each step (tests/golden/editors/lba-chs.txt).
 #include <gtest/gtest.h>
 
 #include "editors/LbaChsConverter.h"
+#include "support/Golden.h"
 
 namespace trovik {
 namespace {
 
-std::string Results(const LbaChsBoxes& b) {
-  return b.cylinder + "/" + b.head + "/" + b.sector + " " + b.binaryCylinder + " " + b.binaryHead + " " +
-         b.binarySector + " " + b.entryCylinder + " " + b.entryHead + " " + b.entrySector;
+std::string Boxes(const LbaChsBoxes& b) {
+  return "[" + b.lba + "] " + b.cylinder + "/" + b.head + "/" + b.sector + " " + b.binaryCylinder + " " +
+         b.binaryHead + " " + b.binarySector + " " + b.entryCylinder + " " + b.entryHead + " " + b.entrySector + "\n";
 }
 
-TEST(LbaChsConverter, LbaToChs) {
+TEST(LbaChsConverter, BothDirectionsTheirRefusalsAndWhatTypingClears) {
   EXPECT_EQ(FormatBinaryDigits(7, 0), "");
-  for (const auto& [lba, expected] : std::initializer_list<std::pair<const char*, const char*>>{
-           {"0", "0/0/1 0000000000 00000000 000001 0x00 0x00 0x01"},
-           {"1032191", "1023/15/63 1111111111 00001111 111111 0xFF 0x0F 0xFF"},
-           {"0XfbfFF", "1023/15/63 1111111111 00001111 111111 0xFF 0x0F 0xFF"},
-           {"302463", "300/1/1 0100101100 00000001 000001 0x2C 0x01 0x41"}}) {
+  std::string listing;
+  // A refused conversion leaves every box as it was (the cylinder's 7 stays).
+  for (const char* lba : {"0", "1032191", "0XfbfFF", "302463", "1032192", "99999999999999999999", "-1", "abc", "0x",
+                          "0xg1", " "}) {
     LbaChsBoxes b;
-    b.lba = lba;
-    EXPECT_EQ(ConvertLbaToChs(b), std::nullopt);
-    EXPECT_EQ(Results(b), expected) << lba;
+    b.lba = lba, b.cylinder = "7";
+    const std::string said = ConvertLbaToChs(b).value_or("ok");
+    listing += "LBA " + std::string(lba) + ": " + said + "\n  " + Boxes(b);
   }
-  // Past the geometry, negative, or no number at all: a message, nothing changed.
-  for (const auto& [text, message] : std::initializer_list<std::pair<const char*, const char*>>{
-           {"1032192", kLbaTooLargeText},
-           {"99999999999999999999", kLbaTooLargeText},
-           {"-1", kLbaTooLargeText},
-           {"abc", kLbaNotANumberText},
-           {"0x", kLbaNotANumberText},
-           {"0xg1", kLbaNotANumberText},
-           {" ", kLbaNotANumberText}}) {
+  // Empty boxes take their defaults; a head beyond the geometry counts as it is.
+  for (const auto& [c, h, s] : std::initializer_list<std::tuple<const char*, const char*, const char*>>{
+           {"", "", "1"}, {"", "255", "63"}, {"", "", "0"}, {"", "", "64"}, {"0", "256", "1"}, {"1024", "0", "1"},
+           {"-1", "0", "1"}, {"x", "0", "1"}}) {
     LbaChsBoxes b;
-    b.lba = text;
-    b.cylinder = "7";
-    EXPECT_EQ(ConvertLbaToChs(b), std::string(message)) << text;
-    EXPECT_EQ(Results(b), "7//      ");
+    b.lba = "12", b.cylinder = c, b.head = h, b.sector = s;
+    const std::string said = ConvertChsToLba(b).value_or("ok");
+    listing += "CHS " + std::string(c) + "/" + h + "/" + s + ": " + said + "\n  " + Boxes(b);
   }
-}
-
-TEST(LbaChsConverter, ChsToLba) {
-  LbaChsBoxes b;
-  b.sector = "1";  // the empty boxes get their defaults
-  EXPECT_EQ(ConvertChsToLba(b), std::nullopt);
-  EXPECT_EQ(b.lba + " " + Results(b), "0 0/0/1 0000000000 00000000 000001 0x00 0x00 0x01");
-  b = {};
-  b.head = "255";  // a head beyond the geometry counts as it is
-  b.sector = "63";
-  EXPECT_EQ(ConvertChsToLba(b), std::nullopt);
-  EXPECT_EQ(b.lba, std::to_string(255 * 63 + 62));
-
-  struct Case {
-    const char *c, *h, *s;
-  };
-  for (const Case& k : {Case{"", "", "0"}, Case{"", "", "64"}, Case{"0", "256", "1"}, Case{"1024", "0", "1"},
-                        Case{"-1", "0", "1"}, Case{"x", "0", "1"}}) {
-    b = {};
-    b.cylinder = k.c;
-    b.head = k.h;
-    b.sector = k.s;
-    b.lba = "12";
-    EXPECT_EQ(ConvertChsToLba(b), std::string(kChsErrorText)) << k.c << "/" << k.h << "/" << k.s;
-    EXPECT_EQ(b.lba + " " + b.cylinder + "/" + b.head, std::string("12 ") + k.c + "/" + k.h);
-  }
-}
-
-TEST(LbaChsConverter, TypingClearsTheOtherSide) {
   LbaChsBoxes b;
   b.lba = "1070";
   ASSERT_EQ(ConvertLbaToChs(b), std::nullopt);
   LbaChsBoxes c = b;
   ChsBoxEdited(c);
-  EXPECT_EQ(c.lba + " " + Results(c), " 1/0/63      ");
   LbaBoxEdited(b);
-  EXPECT_EQ(b.lba + " " + Results(b), "1070 //      ");
+  listing += "typed in a CHS box: " + Boxes(c) + "typed in the LBA box: " + Boxes(b);
+  test::ExpectReport(listing, "editors/lba-chs");
 }
 
 }  // namespace

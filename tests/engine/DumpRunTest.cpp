@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "catalog/Catalog.h"
 #include "support/FakeFile.h"
 #include "support/Golden.h"
+#include "support/Scratch.h"
 
 namespace trovik {
 namespace {
@@ -26,31 +29,24 @@ std::string Text(DumpType type, std::string start, std::string end, std::vector<
 }
 
 TEST(GeneralFormats, Listings) {
-  struct Case {
-    const char* golden;
-    DumpType type;
-    const char *start, *end;
-    size_t size;
-    int abortAfterPolls = -1;
-    int offsetType = 0;
-  };
-  for (const Case& c : {
-           Case{"debug-partial-lines", DumpType::DosDebug, "0x05", "0xFC", 256},
-           Case{"debug-start-after-end", DumpType::DosDebug, "0x105", "0x100", 4096},
-           Case{"debug-abort", DumpType::DosDebug, "0", "0x3F", 64, 0},
-           Case{"debug-sectors-past-the-end", DumpType::DosDebug, "0", "1", 20, -1, 1},
-           Case{"assembly", DumpType::Assembly, "0xEE", "0xFF", 256},
-           Case{"c", DumpType::C, "0", "16", 17},
-           Case{"c-abort", DumpType::C, "0", "31", 32, 0},
-           Case{"basic", DumpType::Basic, "0x90", "0xB1", 256},
-       }) {
+  // golden name, type, start, end, file size, polls before an abort (-1: none), sector offsets
+  for (const auto& [golden, type, start, end, size, abortAfterPolls, sectors] :
+       std::vector<std::tuple<const char*, DumpType, const char*, const char*, size_t, int, bool>>{
+           {"debug-partial-lines", DumpType::DosDebug, "0x05", "0xFC", 256, -1, false},
+           {"debug-start-after-end", DumpType::DosDebug, "0x105", "0x100", 4096, -1, false},
+           {"debug-abort", DumpType::DosDebug, "0", "0x3F", 64, 0, false},
+           {"debug-sectors-past-the-end", DumpType::DosDebug, "0", "1", 20, -1, true},
+           {"assembly", DumpType::Assembly, "0xEE", "0xFF", 256, -1, false},
+           {"c", DumpType::C, "0", "16", 17, -1, false},
+           {"c-abort", DumpType::C, "0", "31", 32, 0, false},
+           {"basic", DumpType::Basic, "0x90", "0xB1", 256, -1, false}}) {
     test::ScriptedHost host;
-    host.abortAfterPolls = c.abortAfterPolls;
-    DumpRequest request = MakeRequest(c.type, c.start, c.end);
-    request.offsetType = static_cast<OffsetType>(c.offsetType);
-    const auto result = RunOnBytes(request, Counting(c.size), &host);
-    EXPECT_EQ(result.status, c.abortAfterPolls < 0 ? RunStatus::Done : RunStatus::Aborted) << c.golden;
-    test::ExpectReport(result, std::string("engine/") + c.golden);
+    host.abortAfterPolls = abortAfterPolls;
+    DumpRequest request = MakeRequest(type, start, end);
+    request.offsetType = sectors ? OffsetType::Sectors : OffsetType::Bytes;
+    const auto result = RunOnBytes(request, Counting(size), &host);
+    EXPECT_EQ(result.status, abortAfterPolls < 0 ? RunStatus::Done : RunStatus::Aborted) << golden;
+    test::ExpectReport(result, std::string("engine/") + golden);
   }
   EXPECT_EQ(Text(DumpType::DosDebug, "0", "0", {}), "");
   EXPECT_EQ(Text(DumpType::Pascal, "0", "15", Counting(16)), "");
@@ -76,50 +72,33 @@ TEST(GeneralFormats, TextShowsChunksOf512UpToTheirFirstZero) {
   EXPECT_EQ(Text(DumpType::AsciiText, "0", "-1", {lines.begin(), lines.end()}), lines);
 }
 
-TEST(Range, OffsetTextsAndTheirClamping) {
-  // Texts above 32 bits name the last addressable byte, never one near the start.
-  for (const auto& [text, value] : std::vector<std::pair<const char*, uint32_t>>{
-           {"0x1BE", 0x1BE}, {"0X1be", 0x1BE}, {"446", 446}, {" 0x10", 0}, {"-1", 0xFFFFFFFF},
-           {"-16", 0xFFFFFFF0}, {"0x-1", 0xFFFFFFFF}, {"12abc", 12}, {"0x1fz", 0x1F}, {"4294967296", 0xFFFFFFFF},
-           {"0x100000010", 0xFFFFFFFF}, {"99999999999999999999999", 0xFFFFFFFF}, {"", 0}, {"abc", 0}, {"0x", 0},
-           {"0xg", 0}})
-    EXPECT_EQ(ParseOffsetText(text), value) << text;
-
-  struct Case {
-    const char *start, *end;
-    int offsetType;
-    bool iso;
-    uint64_t size;
-    uint32_t first, last;
-  };
-  const uint64_t fiveGiB = 5ULL << 30;
-  for (const Case& c :
-       {Case{"0x1BE", "0x1FD", 0, false, 4096, 0x1BE, 0x1FD}, Case{"0", "-1", 0, false, 1000, 0, 999},
-        Case{"5000", "6000", 0, false, 1000, 999, 999}, Case{"0x10", "0x20", 0, false, 0, 0x10, 0x20},
-        Case{"2", "3", 1, false, 1 << 20, 1024, 1535}, Case{"2", "3", 1, true, 1 << 20, 4096, 6143},
-        Case{"0", "0", 1, false, 1 << 20, 0, 0},
-        // Sector numbers are clamped against the byte size, so the range may run past the file.
-        Case{"100", "200", 1, false, 1000, 51200, 102399},
-        Case{"0x00800000", "0x00800001", 1, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
-        Case{"0", "0x00800000", 1, false, fiveGiB, 0, 0xFFFFFFFF}, Case{"0", "-1", 0, false, fiveGiB, 0, 0xFFFFFFFF},
-        Case{"0x100000000", "0x100000010", 0, false, fiveGiB, 0xFFFFFFFF, 0xFFFFFFFF},
-        Case{"0x100000000", "0x100000010", 0, false, 1000, 999, 999}}) {
-    DumpRequest request = MakeRequest(DumpType::DosDebug, c.start, c.end);
-    request.offsetType = static_cast<OffsetType>(c.offsetType);
-    request.isIso = c.iso;
-    const ByteRange r = FixRange(request, c.size);
-    EXPECT_EQ(r.start, c.first) << c.start << ".." << c.end;
-    EXPECT_EQ(r.end, c.last) << c.start << ".." << c.end;
+// The table of texts, ranges and preset ends lies in tests/data/engine/ranges.txt.
+TEST(Range, OffsetTextsRangesAndPresetEnds) {
+  std::istringstream table(test::ReadTestText("engine/ranges.txt"));
+  int rows = 0;
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream in(line);
+    std::string kind, start, end, unit, size, first, last;
+    in >> kind;
+    ++rows;
+    const auto number = [](const std::string& text) { return std::stoull(text, nullptr, 0); };
+    if (kind == "offset" && in >> std::quoted(start) >> first) {
+      EXPECT_EQ(ParseOffsetText(start), number(first)) << line;
+    } else if (kind == "range" && in >> start >> end >> unit >> size >> first >> last) {
+      DumpRequest request = MakeRequest(DumpType::DosDebug, start, end);
+      request.offsetType = unit == "bytes" ? OffsetType::Bytes : OffsetType::Sectors;
+      request.isIso = unit == "iso";
+      const ByteRange r = FixRange(request, number(size));
+      EXPECT_EQ(std::to_string(r.start) + " " + std::to_string(r.end), std::to_string(number(first)) + " " + std::to_string(number(last))) << line;
+    } else if (kind == "preset" && in >> unit >> size >> end) {
+      EXPECT_EQ(PresetRange(number(size), unit == "bytes" ? OffsetType::Bytes : OffsetType::Sectors, unit == "iso").end, end) << line;
+    } else {
+      ADD_FAILURE() << "unreadable row: " << line;
+    }
   }
-
-  // The preset end; in sector mode it covers a last partial sector.
+  EXPECT_EQ(rows, 42);
   EXPECT_EQ(PresetRange(4096, OffsetType::Bytes, false).start, "0x00000000");
-  for (const auto& [size, offsetType, iso, end] : std::vector<std::tuple<uint64_t, OffsetType, bool, const char*>>{
-           {0, OffsetType::Bytes, false, "0x00000000"}, {0, OffsetType::Sectors, false, "0"}, {1000, OffsetType::Bytes, false, "0x000003E7"}, {4096, OffsetType::Bytes, false, "0x00000FFF"},
-           {fiveGiB, OffsetType::Bytes, false, "0xFFFFFFFF"}, {300, OffsetType::Sectors, false, "1"}, {1000, OffsetType::Sectors, false, "2"}, {1024, OffsetType::Sectors, false, "2"},
-           {1025, OffsetType::Sectors, false, "3"}, {4096, OffsetType::Sectors, false, "8"}, {4096, OffsetType::Sectors, true, "2"}, {2049, OffsetType::Sectors, true, "2"},
-           {fiveGiB, OffsetType::Sectors, false, "8388608"}})
-    EXPECT_EQ(PresetRange(size, offsetType, iso).end, end) << size << " " << static_cast<int>(offsetType) << iso;
   EXPECT_TRUE(ExceedsAddressableSize(1ULL << 32));
   EXPECT_FALSE(ExceedsAddressableSize((1ULL << 32) - 1));
 }

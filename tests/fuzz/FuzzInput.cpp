@@ -105,17 +105,9 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   const uint32_t rawEnd = Le32(head + 9);
 
   uint64_t base = 0, extra = 0;
-  switch (placement & 3) {
-    case 1:
-      base = k4GiB - std::min<uint64_t>(bytes.size(), k4GiB);
-      break;
-    case 2:
-      base = k4GiB - bytes.size() / 2;
-      break;
-    case 3:
-      extra = 1 + head[15] * 64u;
-      break;
-  }
+  if ((placement & 3) == 1) base = k4GiB - std::min<uint64_t>(bytes.size(), k4GiB);
+  if ((placement & 3) == 2) base = k4GiB - bytes.size() / 2;
+  if ((placement & 3) == 3) extra = 1 + head[15] * 64u;
 
   DumpRequest request;
   request.dumpType = type.id;
@@ -124,12 +116,9 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   request.askOffset = flags & 4;
   request.result = (flags & 8) ? kResultEdit : kResultDump;
   // The front ends hand types without Count a count of 1; others get 1..16384.
-  if (!type.countEnabled)
-    request.count = 1;
-  else if ((placement & 0xC0) == 0xC0 && (rawCount & 0xC000) == 0xC000)
-    request.count = 990 + (rawCount & 0x3F);  // item numbers that pass three digits
-  else
-    request.count = 1 + rawCount % 12;
+  // Item numbers that pass three digits with the top bits of both.
+  const bool nearThousand = (placement & 0xC0) == 0xC0 && (rawCount & 0xC000) == 0xC000;
+  request.count = !type.countEnabled ? 1 : nearThousand ? 990 + (rawCount & 0x3F) : 1 + rawCount % 12;
 
   uint32_t start = rawStart, end = rawEnd;
   if (placement & 4) {
@@ -158,9 +147,7 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   FuzzHost host(file);
   if (head[13] & 1) host.address = Le32(head + 12);
   host.editorsConfirm = flags & 16;
-  host.pattern[0] = head[13];
-  host.pattern[1] = head[14];
-  host.pattern[2] = head[15];
+  std::copy(head + 13, head + 16, host.pattern);
   if (flags & 128) host.abortAfterPolls = head[14];
 
   CountingSink sink;

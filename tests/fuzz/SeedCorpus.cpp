@@ -47,19 +47,13 @@ int main(int argc, char** argv) {
                                   image.begin() + static_cast<long>(offset + len));
       for (size_t row = 0; row < table.size(); ++row) {
         const auto& type = table[row];
-        const uint16_t count = type.countEnabled ? 8 : 1;
         const uint32_t end = type.endEnabled ? 511 : 0;
-        std::vector<uint8_t> variants[] = {
-            trovik::fuzz::MakeInput(static_cast<int>(row), 0, 0, count, 0, end, window),
-            // The edit step with editors that change and confirm.
-            type.editEnabled ? trovik::fuzz::MakeInput(static_cast<int>(row), 8 | 16, 0, 3, 0, end, window)
-                             : std::vector<uint8_t>{},
-        };
-        int v = 0;
-        for (const auto& input : variants) {
-          if (input.empty()) continue;
+        // The plain dump, and for editable types the edit step with editors that change and confirm.
+        for (int v = 0; v < (type.editEnabled ? 2 : 1); ++v) {
+          const auto input = v == 0 ? trovik::fuzz::MakeInput(static_cast<int>(row), 0, 0, type.countEnabled ? 8 : 1, 0, end, window)
+                                    : trovik::fuzz::MakeInput(static_cast<int>(row), 8 | 16, 0, 3, 0, end, window);
           char name[160];
-          std::snprintf(name, sizeof name, "%s-%zx-%s-%d", stem.c_str(), offset, std::string(type.name).c_str(), v++);
+          std::snprintf(name, sizeof name, "%s-%zx-%s-%d", stem.c_str(), offset, std::string(type.name).c_str(), v);
           Write(outDir / name, input);
           ++written;
         }

@@ -2,40 +2,20 @@
 // end, stay within its read budget, and say what it did not follow.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <numeric>
 
-#include "engine/ByteOrder.h"
 #include "map/MapTestSupport.h"
 #include "support/FakeFile.h"
 
 namespace trovik::test {
 namespace {
 
-// A sector with a boot signature and up to four entries (type, LBA, sectors).
-struct Part {
-  uint8_t type;
-  uint32_t lba, sectors;
-};
-std::vector<uint8_t> TableSector(std::vector<Part> parts) {
-  std::vector<uint8_t> s(512);
-  for (size_t i = 0; i < parts.size(); ++i) {
-    uint8_t* e = s.data() + 0x1BE + 16 * i;
-    e[4] = parts[i].type;
-    PutLe32(e + 8, parts[i].lba);
-    PutLe32(e + 12, parts[i].sectors);
-  }
-  s[510] = 0x55;
-  s[511] = 0xAA;
-  return s;
-}
-
 uint64_t BytesRead(const FakeFile& file) {
   return std::accumulate(file.log.begin(), file.log.end(), uint64_t{0},
                          [](uint64_t sum, const FakeFile::Access& a) { return sum + a.length; });
 }
 
-TEST(HostileMap, EbrChainThatLoopsEndsWithARow) {
+TEST(HostileMap, AnEbrChainThatLoopsOrExceedsTheReadBudgetEndsWithARow) {
   FakeFile file(1 << 20);
   file.Put(0, TableSector({{0x05, 1, 100}}));
   // EBR 1 at the extended start, EBR 2 four sectors on, whose link names itself.
@@ -46,22 +26,21 @@ TEST(HostileMap, EbrChainThatLoopsEndsWithARow) {
   EXPECT_EQ(NoteAt(rows, "partition 5 ("), 0x200 + 10 * 512);
   EXPECT_EQ(NoteAt(rows, "partition 6 ("), 0xA00 + 30 * 512);
   EXPECT_EQ(NoteAt(rows, "partition 7 ("), UINT64_MAX);
+
+  // The read budget ends the map with a row.
+  file.log.clear();
+  MapLimits limits;
+  limits.readBudget = 3000;  // the image's probes and one EBR
+  EXPECT_EQ(Problems(BuildMap(file, limits)), "the image <-- the map stopped after reading 3000 bytes\n");
+  EXPECT_LE(BytesRead(file), 3000u);
 }
 
 TEST(HostileMap, GptEntryCountOfAllOnesIsSearchedOnlyInPart) {
   FakeFile file(uint64_t{8} << 20);
   file.Put(0, TableSector({{0xEE, 1, 0xFFFFFFFF}}));
-  std::vector<uint8_t> header(512);
-  std::memcpy(header.data(), "EFI PART", 8);
-  PutLe64(header.data() + 72, 2);           // entries at LBA 2
-  PutLe32(header.data() + 80, 0xFFFFFFFF);  // that many entries
-  PutLe32(header.data() + 84, 128);
-  file.Put(512, header);
-  std::vector<uint8_t> entry(128);
-  entry[0] = 0xAF;  // some type GUID
-  PutLe64(entry.data() + 32, 2048);
-  PutLe64(entry.data() + 40, 4095);
-  file.Put(1024 + 128, entry);  // the second entry is the only one used
+  file.Put(512, Built(512, {Text(0, "EFI PART"), Le64(72, 2), Le32(80, 0xFFFFFFFF), Le32(84, 128)}));  // entries at LBA 2
+  // The second entry, of some type GUID, is the only one used.
+  file.Put(1024 + 128, Built(128, {U8(0, 0xAF), Le64(32, 2048), Le64(40, 4095)}));
 
   const auto rows = BuildMap(file);
   EXPECT_EQ(Problems(rows), "GPT entry array <-- entry count 4294967295: only the first 4096 entries were searched\n");
@@ -97,25 +76,13 @@ TEST(HostileMap, PartitionsNestedWithoutEndStopAtTheDepthLimit) {
 
 TEST(HostileMap, FatRootDirectoryOutsideItsVolume) {
   FakeFile file(1 << 20);
-  std::vector<uint8_t> boot = Fat12Boot();
-  PutLe16(boot.data() + 14, 6000);  // reserved sectors run past the 2880 the volume has
-  file.Put(0, boot);
+  file.Put(0, Fat12Volume(512));
+  file.Put(14, {0x70, 0x17});  // 6000 reserved sectors run past the 320 the volume has
   const auto rows = BuildMap(file);
   EXPECT_EQ(Problems(rows), "FAT root directory <-- it lies outside its volume\n");
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(rows[0].type, DumpType::FatBpb);
   EXPECT_EQ(file.OutOfBounds(), "");
-}
-
-TEST(HostileMap, ReadBudgetEndsTheMapWithARow) {
-  FakeFile file(1 << 20);
-  file.Put(0, TableSector({{0x05, 1, 100}}));
-  file.Put(0x200, TableSector({{0x83, 10, 4}, {0x05, 4, 20}}));
-  MapLimits limits;
-  limits.readBudget = 3000;  // the image's probes and one EBR
-  const auto rows = BuildMap(file, limits);
-  EXPECT_EQ(Problems(rows), "the image <-- the map stopped after reading 3000 bytes\n");
-  EXPECT_LE(BytesRead(file), 3000u);
 }
 
 }  // namespace

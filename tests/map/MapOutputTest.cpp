@@ -2,9 +2,9 @@
 // the dumps of --all) and rows past 4 GiB dumped through a base.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <iterator>
+#include <sstream>
 
-#include "engine/ByteOrder.h"
 #include "map/MapTestSupport.h"
 #include "support/FakeFile.h"
 #include "support/ReportCapture.h"
@@ -21,24 +21,18 @@ std::vector<std::pair<DumpType, uint64_t>> Found(const std::vector<MapRow>& rows
 }
 
 TEST(SmallFsMap, LeanSuperblockRootInodeAndEntries) {
+  // Two directory records of 16 and 32 bytes, then the end: in the root inode itself or in its first data block.
+  const std::vector<Patch> entries{U8(9, 1), U8(16 + 9, 2)};
   for (const bool attributes : {false, true}) {
     FakeFile file(64 * 1024);
-    std::vector<uint8_t> super(512);
-    std::memcpy(super.data() + 4, "LEAN", 4);
-    super[0xB4] = 9;                  // 512-byte blocks
-    PutLe64(super.data() + 0x98, 10);  // root inode in block 10
-    file.Put(1024, super);             // the third sector
-    std::vector<uint8_t> inode(512);
-    std::memcpy(inode.data() + 4, "NODE", 4);
-    if (attributes) PutLe32(inode.data() + 0x1C, 0x00080000);
-    std::vector<uint8_t> entries(64);
-    entries[9] = 1;  // two records of 16 and 32 bytes, then the end
-    entries[16 + 9] = 2;
+    // 512-byte blocks, the root inode in block 10; the superblock in the third sector.
+    file.Put(1024, Built(512, {Text(4, "LEAN"), U8(0xB4, 9), Le64(0x98, 10)}));
+    std::vector<uint8_t> inode = Built(512, {Text(4, "NODE")});
     const uint64_t data = attributes ? 5632 : 5120 + 0xC8;
     if (attributes)
-      file.Put(data, entries);
+      Apply(inode, {Le32(0x1C, 0x00080000)}), file.Put(data, Built(64, entries));
     else
-      std::copy(entries.begin(), entries.end(), inode.begin() + 0xC8);
+      for (const Patch& p : entries) Apply(inode, {{p.offset + 0xC8, p.bytes}});
     file.Put(5120, inode);
     const auto rows = BuildMap(file);
     EXPECT_EQ(Problems(rows), "");
@@ -50,16 +44,9 @@ TEST(SmallFsMap, LeanSuperblockRootInodeAndEntries) {
 
 TEST(SmallFsMap, QorSuperblockAndRootSlots) {
   FakeFile file(64 * 1024);
-  std::vector<uint8_t> super(512);
-  std::memcpy(super.data(), "FROQRPUS", 8);  // the two signature words as stored
-  PutLe32(super.data() + 16, 8);              // root entries
-  PutLe64(super.data() + 28, 20);             // root LSN
-  std::memcpy(super.data() + 108, "VOL\x01", 4);
-  file.Put(512, super);
-  std::vector<uint8_t> slots(3 * 128);
-  std::memcpy(slots.data(), "TOLS", 4);
-  std::memcpy(slots.data() + 128, "TOLS", 4);
-  file.Put(20 * 512, slots);
+  // The two signature words as stored, 8 root entries at LSN 20.
+  file.Put(512, Built(512, {Text(0, "FROQRPUS"), Le32(16, 8), Le64(28, 20), Text(108, "VOL\x01")}));
+  file.Put(20 * 512, Built(3 * 128, {Text(0, "TOLS"), Text(128, "TOLS")}));
   const auto rows = BuildMap(file);
   EXPECT_EQ(Problems(rows), "");
   EXPECT_EQ(Found(rows), (std::vector<std::pair<DumpType, uint64_t>>{{DumpType::QorSuper, 512},
@@ -89,39 +76,36 @@ TEST(MapOutput, JsonEscapesImageTextAndCountsRed) {
 
 TEST(MapOutput, CommandLineFiltersImageTextAndAllMatchesSingleRuns) {
   ScratchDir dir;
-  std::vector<uint8_t> image = Fat12Boot();
-  image.resize(2880 * 512);
-  std::memcpy(image.data() + 19 * 512, "README  TXT", 11);  // the root directory's one entry
-  const std::string path = dir.Write("floppy.img", image);
-
+  const std::string path = dir.Write("floppy.img", Fat12Volume());
   ProgramOutcome map = Dump({"--map", path});
   ASSERT_EQ(map.status, 0) << map.err;
   EXPECT_EQ(map.out.find('\x1b'), std::string::npos) << map.out;
   EXPECT_NE(map.out.find("volume '\xC2\xB7[2J\"LABEL'"), std::string::npos) << map.out;
   ProgramOutcome json = Dump({"--map", "--json", path});
   EXPECT_NE(json.out.find("volume '\\u00b7[2J\\\"LABEL'"), std::string::npos) << json.out;
-  EXPECT_NE(json.out.find("\"type\": \"fat-dir\", \"count\": 1,"), std::string::npos) << json.out;
+  // The root directory: the label, three files and a folder, and six long-name entries.
+  EXPECT_NE(json.out.find("\"type\": \"fat-dir\", \"count\": 11,"), std::string::npos) << json.out;
 
-  // Each structure's report under its header is the single run's, byte for byte.
-  const ProgramOutcome all = Dump({"--map", "--all", path});
-  const std::string single = Dump({"-t", "fat-bpb", "-s", "0x00000000", path}).out;
-  const std::string entries = Dump({"-t", "fat-dir", "-s", "0x00002600", "-n", "1", path}).out;
-  EXPECT_EQ(all.out, "==== -t fat-bpb -s 0x00000000: FAT12 boot sector, volume '\xC2\xB7[2J\"LABEL'\n" + single +
-                         "\n==== -t fat-dir -s 0x00002600 -n 1: FAT root directory, 1 entry\n" + entries);
+  // Each structure's report under its header ("==== -t TYPE -s START [-n COUNT]: what") is the single run's.
+  const std::string all = Dump({"--map", "--all", path}).out;
+  int sections = 0;
+  for (size_t at = all.find("==== "); at != std::string::npos; ++sections) {
+    const size_t colon = all.find(':', at), body = all.find('\n', at) + 1, next = all.find("\n==== ", body);
+    std::istringstream words(all.substr(at + 5, colon - at - 5));
+    std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+    args.push_back(path);
+    EXPECT_EQ(all.substr(body, next - body), Dump(args).out) << all.substr(at, colon - at);
+    at = next == std::string::npos ? next : next + 1;
+  }
+  EXPECT_EQ(sections, 2) << all;
 }
 
 TEST(MapOutput, RowsPastFourGiBAreDumpedThroughTheirPartitionsStart) {
   // An MBR partition at 5 GiB holding a FAT12 volume.
   FakeFile file(uint64_t{6} << 30);
-  std::vector<uint8_t> mbr(512);
-  mbr[0x1BE + 4] = 0x01;
-  PutLe32(mbr.data() + 0x1BE + 8, 5 * 2 * 1024 * 1024);  // 5 GiB in sectors
-  PutLe32(mbr.data() + 0x1BE + 12, 2880);
-  mbr[510] = 0x55;
-  mbr[511] = 0xAA;
-  file.Put(0, mbr);
+  file.Put(0, TableSector({{0x01, 5 * 2 * 1024 * 1024, 2880}}));  // 5 GiB in sectors
   const uint64_t partition = uint64_t{5} << 30;
-  file.Put(partition, Fat12Boot());
+  file.Put(partition, Fat12Volume(512));
   const auto rows = BuildMap(file);
   const MapRow* bpb = FindRow(rows, DumpType::FatBpb);
   ASSERT_NE(bpb, nullptr);
@@ -132,7 +116,7 @@ TEST(MapOutput, RowsPastFourGiBAreDumpedThroughTheirPartitionsStart) {
   EXPECT_EQ(FindRow(rows, DumpType::Mbr)->base, 0u);
 
   const DumpResult through = RunOnFile(RowRequest(*bpb), file);
-  const DumpResult direct = RunOnBytes(MakeRequest(DumpType::FatBpb, "0"), Fat12Boot());
+  const DumpResult direct = RunOnBytes(MakeRequest(DumpType::FatBpb, "0"), Fat12Volume(512));
   EXPECT_EQ(through.text,
             "Offsets below are relative to base 0x140000000 (the file from byte 5368709120 on).\n" + direct.text);
 }

@@ -4,14 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "map/StructureMap.h"
 #include "support/Program.h"
+#include "support/RuleTable.h"
+#include "support/Scratch.h"
 #include "support/ToolOutput.h"
 
 namespace trovik::test {
@@ -56,23 +57,32 @@ inline uint64_t FatRootDir(const std::string& minfo) {
          NumberAfter(minfo, "sector size");
 }
 
-// A FAT12 floppy's boot sector whose label holds an escape sequence and a quote.
-inline std::vector<uint8_t> Fat12Boot() {
-  std::vector<uint8_t> boot(512);
-  boot[0] = 0xEB;
-  PutLe16(boot.data() + 11, 512);
-  boot[13] = 1;
-  PutLe16(boot.data() + 14, 1);
-  boot[16] = 2;
-  PutLe16(boot.data() + 17, 16);
-  PutLe16(boot.data() + 19, 2880);
-  boot[21] = 0xF0;
-  PutLe16(boot.data() + 22, 9);
-  boot[38] = 0x29;
-  std::memcpy(boot.data() + 43, "\x1b[2J\"LABEL ", 11);
-  boot[510] = 0x55;
-  boot[511] = 0xAA;
-  return boot;
+// Bytes of the given size, zeros but for the patches.
+inline std::vector<uint8_t> Built(size_t size, const std::vector<Patch>& patches) {
+  std::vector<uint8_t> bytes(size);
+  Apply(bytes, patches);
+  return bytes;
+}
+
+// A sector with a boot signature and up to four entries (type, LBA, sectors).
+struct Part {
+  uint8_t type;
+  uint32_t lba, sectors;
+};
+inline std::vector<uint8_t> TableSector(const std::vector<Part>& parts) {
+  std::vector<uint8_t> sector = Built(512, {Le16(510, 0xAA55)});
+  for (size_t i = 0; i < parts.size(); ++i)
+    Apply(sector, {U8(0x1BE + 16 * i + 4, parts[i].type), Le32(0x1BE + 16 * i + 8, parts[i].lba),
+                   Le32(0x1BE + 16 * i + 12, parts[i].sectors)});
+  return sector;
+}
+
+// The sample FAT12 volume (or its boot sector) with a label holding an escape sequence and a quote.
+inline std::vector<uint8_t> Fat12Volume(size_t size = SIZE_MAX) {
+  std::vector<uint8_t> volume = ReadTestFile("fat/fat12.img");
+  volume.resize(std::min(size, volume.size()));
+  Apply(volume, {Text(43, "\x1b[2J\"LABEL ")});
+  return volume;
 }
 
 // Runs a shell command that must succeed; its output (standard error only

@@ -32,9 +32,6 @@ ProgramOutcome RunProgram(const std::vector<std::string>& argv, const std::strin
   return outcome;
 }
 
-ProgramOutcome RunShell(const std::string& command) {
-  ProgramOutcome outcome = RunProgram({"/bin/sh", "-c", command + " 2>&1"});
-  return outcome;
-}
+ProgramOutcome RunShell(const std::string& command) { return RunProgram({"/bin/sh", "-c", command + " 2>&1"}); }
 
 }  // namespace trovik::test
