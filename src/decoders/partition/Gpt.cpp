@@ -84,33 +84,26 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
 
 DumpEnd DumpGptEntry(DumpContext& ctx) {
   namespace en = gpt::entry;
-  Report& report = ctx.report;
-  std::array<uint8_t, en::kSize> entry;
-  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
-    ctx.Read(entry.data(), entry.size());
-    const uint8_t* e = entry.data();
-    report.Printf("GUID Partition Entry (0x%08X)\n", ctx.start);
-    ctx.CheckExtent(entry.size());
-    report.Printf("             guid type: %s\n", GuidText(At(e, en::kTypeGuid)).c_str());
-    report.Printf("                  guid: %s\n", GuidText(At(e, en::kUniqueGuid)).c_str());
-    report.Printf("             First LBA: %" PRId64 "\n", Lba(e, en::kFirstLba));
-    report.Printf("              Last LBA: %" PRId64 "\n", Lba(e, en::kLastLba));
-    const uint64_t attributes = Get(e, en::kAttributes);
-    report.Printf("             Attribute: 0x%016" PRIX64 "\n", attributes);
-    if (attributes >> gpt::kAttrReadOnly & 1) report.Add("                         Read Only (Microsoft)\n");
-    if (attributes >> gpt::kAttrHidden & 1) report.Add("                         Hidden (Microsoft)\n");
-    if (attributes >> gpt::kAttrNoAutomount & 1) report.Add("                         No Automount (Microsoft)\n");
-    // The low byte of each UTF-16 unit, unfiltered; zero units add nothing
-    // and the name goes on after them.
-    report.Add("                  Name: ");
-    for (size_t unit = 0; unit < en::kNameUnits; ++unit)
-      report.AddChar(static_cast<uint8_t>(Get(e, en::NameUnit(unit))));
-    report.Add("\n");
-    report.AppendPending();
-    ctx.Advance(en::kSize);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+  return WalkItems(
+      ctx, en::kSize, [](Report& r, const WalkItem& item) { r.Printf("GUID Partition Entry (0x%08X)\n", item.shown); },
+      [](Report& r, const WalkItem& item) {
+        const uint8_t* e = item.bytes;
+        r.Printf("             guid type: %s\n", GuidText(At(e, en::kTypeGuid)).c_str());
+        r.Printf("                  guid: %s\n", GuidText(At(e, en::kUniqueGuid)).c_str());
+        r.Printf("             First LBA: %" PRId64 "\n", Lba(e, en::kFirstLba));
+        r.Printf("              Last LBA: %" PRId64 "\n", Lba(e, en::kLastLba));
+        const uint64_t attributes = Get(e, en::kAttributes);
+        r.Printf("             Attribute: 0x%016" PRIX64 "\n", attributes);
+        if (attributes >> gpt::kAttrReadOnly & 1) r.Add("                         Read Only (Microsoft)\n");
+        if (attributes >> gpt::kAttrHidden & 1) r.Add("                         Hidden (Microsoft)\n");
+        if (attributes >> gpt::kAttrNoAutomount & 1) r.Add("                         No Automount (Microsoft)\n");
+        // The low byte of each UTF-16 unit, unfiltered; zero units add nothing
+        // and the name goes on after them.
+        r.Add("                  Name: ");
+        for (size_t unit = 0; unit < en::kNameUnits; ++unit)
+          r.AddChar(static_cast<uint8_t>(Get(e, en::NameUnit(unit))));
+        r.Add("\n");
+      });
 }
 
 }  // namespace trovik

@@ -160,31 +160,25 @@ uint32_t ChsCylinder(uint8_t sectorByte, uint8_t cylinderByte) {
 }
 
 DumpEnd DumpMbr(DumpContext& ctx) {
-  Report& report = ctx.report;
-  uint8_t bytes[mbr::entry::kSize];
-  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
-    ctx.Read(bytes, sizeof bytes);
-    const MbrEntry e = MbrEntry::Parse(bytes);
-    report.Printf("Boot:  Master Boot Record (0x%08X)\n", ctx.start);
-    ctx.CheckExtent(sizeof bytes);
-    report.Printf("            Boot ID: 0x%02X\n", e.bootId);
-    if (!IsUsualBootId(e.bootId)) report.Flag(" <--- usually 0x00 or 0x80.");
-    report.Printf("        Start: Head: 0x%02X\n", e.startHead);
-    report.Printf("             Sector: 0x%02X\n", e.startSector);
-    if (!IsUsualStartSector(e.startSector)) report.Flag(" <--- usually 1.");
-    report.Printf("           Cylinder: 0x%02X\n", e.startCylinder);
-    report.Printf("          System ID: 0x%02X  = %s\n", e.systemId, MbrSystemIdNames[e.systemId]);
-    report.Printf("          End: Head: 0x%02X\n", e.endHead);
-    report.Printf("             Sector: 0x%02X\n", e.endSector);
-    report.Printf("           Cylinder: 0x%02X\n", e.endCylinder);
-    report.Printf("          Start LBA: 0x%08X (%i)\n", e.startLba, static_cast<int32_t>(e.startLba));
-    report.Printf("               Size: 0x%08X (%i)\n", e.size, static_cast<int32_t>(e.size));
-    report.Add("\n");
-    report.AppendPending();
-    ctx.Advance(mbr::entry::kSize);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+  return WalkItems(
+      ctx, mbr::entry::kSize,
+      [](Report& r, const WalkItem& item) { r.Printf("Boot:  Master Boot Record (0x%08X)\n", item.shown); },
+      [](Report& r, const WalkItem& item) {
+        const MbrEntry e = MbrEntry::Parse(item.bytes);
+        r.Printf("            Boot ID: 0x%02X\n", e.bootId);
+        if (!IsUsualBootId(e.bootId)) r.Flag(" <--- usually 0x00 or 0x80.");
+        r.Printf("        Start: Head: 0x%02X\n", e.startHead);
+        r.Printf("             Sector: 0x%02X\n", e.startSector);
+        if (!IsUsualStartSector(e.startSector)) r.Flag(" <--- usually 1.");
+        r.Printf("           Cylinder: 0x%02X\n", e.startCylinder);
+        r.Printf("          System ID: 0x%02X  = %s\n", e.systemId, MbrSystemIdNames[e.systemId]);
+        r.Printf("          End: Head: 0x%02X\n", e.endHead);
+        r.Printf("             Sector: 0x%02X\n", e.endSector);
+        r.Printf("           Cylinder: 0x%02X\n", e.endCylinder);
+        r.Printf("          Start LBA: 0x%08X (%i)\n", e.startLba, static_cast<int32_t>(e.startLba));
+        r.Printf("               Size: 0x%08X (%i)\n", e.size, static_cast<int32_t>(e.size));
+        r.Add("\n");
+      });
 }
 
 }  // namespace trovik
