@@ -6,7 +6,6 @@
 #include "decoders/common/Checksums.h"
 #include "decoders/partition/GptLayout.h"
 #include "editors/FieldText.h"
-#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "engine/TextFormat.h"
 

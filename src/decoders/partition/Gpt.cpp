@@ -9,18 +9,18 @@
 #include "decoders/partition/GptLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
 #include "decoders/common/FieldText.h"
-#include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
 
 namespace trovik {
 
 namespace {
+namespace hd = gpt::header;
+namespace en = gpt::entry;
 // The listing shows LBAs signed, as it always has.
 int64_t Lba(const uint8_t* p, U64 field) { return static_cast<int64_t>(Get(p, field)); }
 }  // namespace
 
 uint32_t GptHeaderCrc(const uint8_t* headerSector) {
-  namespace hd = gpt::header;
   std::array<uint8_t, hd::kSize> copy;
   std::memcpy(copy.data(), headerSector, copy.size());
   Put(copy.data(), hd::kHeaderCrc, 0);
@@ -29,7 +29,6 @@ uint32_t GptHeaderCrc(const uint8_t* headerSector) {
 }
 
 DumpEnd DumpGptHeader(DumpContext& ctx) {
-  namespace hd = gpt::header;
   Report& report = ctx.report;
   std::array<uint8_t, hd::kSize> sector;
   ctx.Read(sector.data(), sector.size());
@@ -83,7 +82,6 @@ DumpEnd DumpGptHeader(DumpContext& ctx) {
 }
 
 DumpEnd DumpGptEntry(DumpContext& ctx) {
-  namespace en = gpt::entry;
   return WalkItems(
       ctx, en::kSize, [](Report& r, const WalkItem& item) { r.Printf("GUID Partition Entry (0x%08X)\n", item.shown); },
       [](Report& r, const WalkItem& item) {

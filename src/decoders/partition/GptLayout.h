@@ -3,8 +3,7 @@
 // recalculates.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <cstring>
 
 #include "engine/ByteOrder.h"
 
@@ -43,13 +42,14 @@ inline constexpr Bytes kName{56, 2 * kNameUnits};  // UTF-16LE
 constexpr U16 NameUnit(size_t i) { return U16{kName.offset + 2 * i}; }
 }  // namespace entry
 
-inline constexpr char kSignatureText[] = "EFI PART";
+inline bool HasSignature(const uint8_t* sector) {
+  return std::memcmp(At(sector, header::kSignature), "EFI PART", header::kSignature.size) == 0;
+}
+
 inline constexpr uint32_t kRevision1_0 = 0x00010000;
 inline constexpr uint32_t kUsualHeaderSize = 92;
 
-inline constexpr int kAttrReadOnly = 60;
-inline constexpr int kAttrHidden = 62;
-inline constexpr int kAttrNoAutomount = 63;
+inline constexpr int kAttrReadOnly = 60, kAttrHidden = 62, kAttrNoAutomount = 63;  // attribute bits
 }  // namespace gpt
 
 // The CRC of a 512-byte header sector as it should be stored: the CRC field

@@ -1,10 +1,7 @@
 #include "decoders/partition/GptMirror.h"
 
-#include <cstring>
-
 #include "decoders/common/Checksums.h"
 #include "decoders/partition/GptLayout.h"
-#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "engine/RunHost.h"
 #include "engine/TextFormat.h"
@@ -38,8 +35,7 @@ bool Overlap(uint64_t a, uint64_t aLength, uint64_t b, uint64_t bLength) { retur
 // A whole header sector with the GPT signature at offset.
 bool ReadHeader(FileAccess& file, uint64_t offset, uint8_t* sector) {
   if (!Inside(offset, kSector, file.Size())) return false;
-  return file.ReadAt(offset, sector, kSector) == kSector &&
-         std::memcmp(At(sector, hd::kSignature), gpt::kSignatureText, hd::kSignature.size) == 0;
+  return file.ReadAt(offset, sector, kSector) == kSector && gpt::HasSignature(sector);
 }
 
 GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {

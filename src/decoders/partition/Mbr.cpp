@@ -4,7 +4,6 @@
 
 #include "decoders/partition/MbrLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
-#include "engine/ByteOrder.h"
 
 namespace trovik {
 

@@ -4,9 +4,6 @@
 // carries cylinder bits 8-9 in its top two bits.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 #include "engine/ByteOrder.h"
 
 namespace trovik {

@@ -3,13 +3,11 @@
 // hybrid MBR.
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <vector>
 
 #include "decoders/partition/GptLayout.h"
 #include "decoders/partition/MbrLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
-#include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
 #include "engine/Probe.h"
 
@@ -71,8 +69,7 @@ void ProbeGpt(ProbeContext& ctx, const ProbeTarget& target, uint64_t headerOffse
   namespace hd = gpt::header;
   namespace en = gpt::entry;
   uint8_t h[hd::kSize];
-  if (!ctx.Read(headerOffset, h, sizeof h) ||
-      std::memcmp(At(h, hd::kSignature), gpt::kSignatureText, hd::kSignature.size) != 0) {
+  if (!ctx.Read(headerOffset, h, sizeof h) || !gpt::HasSignature(h)) {
     if (primary) ctx.AddProblem(target, headerOffset, "GPT header", "no \"EFI PART\" signature where the protective MBR says");
     return;
   }
@@ -152,7 +149,7 @@ void ProbeExtended(ProbeContext& ctx, const ProbeTarget& target, uint64_t extend
       return;
     }
     seen.push_back(ebr);
-    uint8_t s[kSector];
+    uint8_t s[mbr::sector::kSize];
     if (!ctx.Read(ebr, s, sizeof s)) {
       ctx.AddProblem(target, ebr, Format("EBR %d", n + 1), "it lies past the end of the file");
       return;
@@ -175,7 +172,7 @@ void ProbeExtended(ProbeContext& ctx, const ProbeTarget& target, uint64_t extend
 }  // namespace
 
 bool ProbePartitions(ProbeContext& ctx, const ProbeTarget& target) {
-  uint8_t s[kSector];
+  uint8_t s[mbr::sector::kSize];
   if (!ctx.Read(target.start, s, sizeof s) || !PlausibleTable(s, true)) return false;
   bool protective = false;
   for (int i = 0; i < mbr::kTableEntries; ++i) protective |= ReadEntry(s, i).systemId == 0xEE;
