@@ -6,7 +6,6 @@
 #include "decoders/common/Checksums.h"
 #include "decoders/partition/GptLayout.h"
 #include "editors/FieldText.h"
-#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "engine/TextFormat.h"
 
@@ -14,14 +13,17 @@ namespace trovik {
 
 namespace {
 
+namespace hd = gpt::header;
+namespace en = gpt::entry;
+
 constexpr const char* kUnchanged = " The CRCs were not changed.";
 
 CrcRecalculation Refuse(std::string why) { return {false, why + kUnchanged, 0, 0}; }
 
 std::u16string StoredName(const uint8_t* entry) {
   std::u16string name;
-  for (size_t i = 0; i < gpt::kNameUnits; ++i) {
-    const char16_t unit = Le16(entry + gpt::kName + 2 * i);
+  for (size_t i = 0; i < en::kNameUnits; ++i) {
+    const char16_t unit = Get(entry, en::NameUnit(i));
     if (unit == 0) break;
     name += unit;
   }
@@ -32,13 +34,13 @@ std::u16string StoredName(const uint8_t* entry) {
 
 GptHeaderForm LoadGptHeaderForm(const uint8_t* h) {
   GptHeaderForm f;
-  f.entryCount = Format("%u", Le32(h + gpt::kEntryCount));
-  f.originalCrc = Format("0x%08X", Le32(h + gpt::kEntryArrayCrc));
+  f.entryCount = Format("%u", Get(h, hd::kEntryCount));
+  f.originalCrc = Format("0x%08X", Get(h, hd::kEntryArrayCrc));
   return f;
 }
 
 CrcRecalculation RecalculateGptCrcs(uint8_t* h, uint64_t headerOffset, FileAccess& file) {
-  const uint64_t length = uint64_t{Le32(h + gpt::kEntrySizeField)} * Le32(h + gpt::kEntryCount);
+  const uint64_t length = uint64_t{Get(h, hd::kEntrySize)} * Get(h, hd::kEntryCount);
   if (length == 0) return Refuse("The header describes an empty partition entry array (no entries or entry size 0).");
   if (length > kMaxEntryArrayBytes)
     return Refuse(Format("The partition entry array of %llu bytes is too large.",
@@ -46,8 +48,8 @@ CrcRecalculation RecalculateGptCrcs(uint8_t* h, uint64_t headerOffset, FileAcces
 
   // The array's place relative to the header, in sectors; computed with
   // overflow checks because both LBAs come straight from the disk.
-  const auto arrayLba = SignedLe64(h + gpt::kEntryArrayLba);
-  const auto ownLba = SignedLe64(h + gpt::kPrimaryLba);
+  const auto arrayLba = static_cast<int64_t>(Get(h, hd::kEntryArrayLba));
+  const auto ownLba = static_cast<int64_t>(Get(h, hd::kPrimaryLba));
   int64_t sectors = 0, bytes = 0, offset = 0;
   const uint64_t size = file.Size();
   const bool overflow = __builtin_sub_overflow(arrayLba, ownLba, &sectors) ||
@@ -69,18 +71,18 @@ CrcRecalculation RecalculateGptCrcs(uint8_t* h, uint64_t headerOffset, FileAcces
   CrcRecalculation result;
   result.ok = true;
   result.entryArrayCrc = Crc32(array.data(), array.size());
-  PutLe32(h + gpt::kEntryArrayCrc, result.entryArrayCrc);
+  Put(h, hd::kEntryArrayCrc, result.entryArrayCrc);
   result.headerCrc = GptHeaderCrc(h);
-  PutLe32(h + gpt::kHeaderCrc, result.headerCrc);
+  Put(h, hd::kHeaderCrc, result.headerCrc);
   return result;
 }
 
 GptEntryForm LoadGptEntryForm(const uint8_t* e, int index) {
   GptEntryForm f;
   f.entryNumber = Format("%u", static_cast<unsigned>(index));
-  f.firstLba = Format("%llu", static_cast<unsigned long long>(Le64(e + gpt::kFirstLba)));
-  f.lastLba = Format("%llu", static_cast<unsigned long long>(Le64(e + gpt::kLastLba)));
-  const uint64_t attributes = Le64(e + gpt::kAttributes);
+  f.firstLba = Format("%llu", static_cast<unsigned long long>(Get(e, en::kFirstLba)));
+  f.lastLba = Format("%llu", static_cast<unsigned long long>(Get(e, en::kLastLba)));
+  const uint64_t attributes = Get(e, en::kAttributes);
   f.required = attributes & 1;
   f.hiddenFromUefi = attributes & 2;
   f.legacyBootable = attributes & 4;
@@ -89,15 +91,15 @@ GptEntryForm LoadGptEntryForm(const uint8_t* e, int index) {
 }
 
 void StoreGptEntryForm(const GptEntryForm& f, uint8_t* e) {
-  PutLe64(e + gpt::kFirstLba, ParseAutoBase(f.firstLba));
-  PutLe64(e + gpt::kLastLba, ParseAutoBase(f.lastLba));
-  uint64_t attributes = Le64(e + gpt::kAttributes) & ~uint64_t{7};
+  Put(e, en::kFirstLba, ParseAutoBase(f.firstLba));
+  Put(e, en::kLastLba, ParseAutoBase(f.lastLba));
+  uint64_t attributes = Get(e, en::kAttributes) & ~uint64_t{7};
   attributes |= (f.required ? 1u : 0u) | (f.hiddenFromUefi ? 2u : 0u) | (f.legacyBootable ? 4u : 0u);
-  PutLe64(e + gpt::kAttributes, attributes);
+  Put(e, en::kAttributes, attributes);
   if (f.name != StoredName(e)) {
-    std::memset(e + gpt::kName, 0, 2 * gpt::kNameUnits);
-    for (size_t i = 0; i < f.name.size() && i < gpt::kNameUnits && f.name[i] != 0; ++i)
-      PutLe16(e + gpt::kName + 2 * i, f.name[i]);
+    std::memset(At(e, en::kName), 0, en::kName.size);
+    for (size_t i = 0; i < f.name.size() && i < en::kNameUnits && f.name[i] != 0; ++i)
+      Put(e, en::NameUnit(i), f.name[i]);
   }
 }
 

@@ -3,44 +3,53 @@
 // recalculates.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <cstring>
+
+#include "engine/ByteOrder.h"
 
 namespace trovik {
 
 namespace gpt {
-inline constexpr size_t kHeaderSectorSize = 512;
-inline constexpr size_t kSignature = 0;
-inline constexpr size_t kRevision = 8;
-inline constexpr size_t kHeaderSize = 12;
-inline constexpr size_t kHeaderCrc = 16;
-inline constexpr size_t kReserved = 20;
-inline constexpr size_t kPrimaryLba = 24;
-inline constexpr size_t kBackupLba = 32;
-inline constexpr size_t kFirstUsableLba = 40;
-inline constexpr size_t kLastUsableLba = 48;
-inline constexpr size_t kDiskGuid = 56;
-inline constexpr size_t kEntryArrayLba = 72;
-inline constexpr size_t kEntryCount = 80;
-inline constexpr size_t kEntrySizeField = 84;
-inline constexpr size_t kEntryArrayCrc = 88;
-inline constexpr size_t kReservedTail = 92;  // to the end of the sector
+namespace header {
+inline constexpr size_t kSize = 512;  // the whole sector: the header and the reserved rest
+inline constexpr Bytes kSignature{0, 8};
+inline constexpr U32 kRevision{8};
+inline constexpr U32 kHeaderSize{12};
+inline constexpr U32 kHeaderCrc{16};
+inline constexpr U32 kReserved{20};
+inline constexpr U64 kPrimaryLba{24};
+inline constexpr U64 kBackupLba{32};
+inline constexpr U64 kFirstUsableLba{40};
+inline constexpr U64 kLastUsableLba{48};
+inline constexpr Bytes kDiskGuid{56, 16};
+inline constexpr U64 kEntryArrayLba{72};
+inline constexpr U32 kEntryCount{80};
+inline constexpr U32 kEntrySize{84};
+inline constexpr U32 kEntryArrayCrc{88};
+inline constexpr Bytes kReservedTail{92, kSize - 92};
+}  // namespace header
+
+namespace entry {
+inline constexpr size_t kSize = 128;
+inline constexpr Bytes kTypeGuid{0, 16};
+inline constexpr U32 kTypeGuidFirst{0};  // the type GUID's first field
+inline constexpr Bytes kUniqueGuid{16, 16};
+inline constexpr U64 kFirstLba{32};
+inline constexpr U64 kLastLba{40};
+inline constexpr U64 kAttributes{48};
+inline constexpr size_t kNameUnits = 36;
+inline constexpr Bytes kName{56, 2 * kNameUnits};  // UTF-16LE
+constexpr U16 NameUnit(size_t i) { return U16{kName.offset + 2 * i}; }
+}  // namespace entry
+
+inline bool HasSignature(const uint8_t* sector) {
+  return std::memcmp(At(sector, header::kSignature), "EFI PART", header::kSignature.size) == 0;
+}
 
 inline constexpr uint32_t kRevision1_0 = 0x00010000;
 inline constexpr uint32_t kUsualHeaderSize = 92;
 
-inline constexpr size_t kEntrySize = 128;
-inline constexpr size_t kTypeGuid = 0;
-inline constexpr size_t kUniqueGuid = 16;
-inline constexpr size_t kFirstLba = 32;
-inline constexpr size_t kLastLba = 40;
-inline constexpr size_t kAttributes = 48;
-inline constexpr size_t kName = 56;
-inline constexpr size_t kNameUnits = 36;
-
-inline constexpr int kAttrReadOnly = 60;
-inline constexpr int kAttrHidden = 62;
-inline constexpr int kAttrNoAutomount = 63;
+inline constexpr int kAttrReadOnly = 60, kAttrHidden = 62, kAttrNoAutomount = 63;  // attribute bits
 }  // namespace gpt
 
 // The CRC of a 512-byte header sector as it should be stored: the CRC field

@@ -1,10 +1,7 @@
 #include "decoders/partition/GptMirror.h"
 
-#include <cstring>
-
 #include "decoders/common/Checksums.h"
 #include "decoders/partition/GptLayout.h"
-#include "engine/ByteOrder.h"
 #include "engine/FileAccess.h"
 #include "engine/RunHost.h"
 #include "engine/TextFormat.h"
@@ -14,7 +11,7 @@ namespace trovik {
 namespace {
 
 constexpr uint64_t kSector = 512;
-constexpr char kSignature[] = "EFI PART";
+namespace hd = gpt::header;
 
 using ull = unsigned long long;
 
@@ -38,16 +35,16 @@ bool Overlap(uint64_t a, uint64_t aLength, uint64_t b, uint64_t bLength) { retur
 // A whole header sector with the GPT signature at offset.
 bool ReadHeader(FileAccess& file, uint64_t offset, uint8_t* sector) {
   if (!Inside(offset, kSector, file.Size())) return false;
-  return file.ReadAt(offset, sector, kSector) == kSector && std::memcmp(sector, kSignature, 8) == 0;
+  return file.ReadAt(offset, sector, kSector) == kSector && gpt::HasSignature(sector);
 }
 
 GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {
-  std::array<uint8_t, 512> edited{};
+  std::array<uint8_t, hd::kSize> edited{};
   if (!ReadHeader(file, headerOffset, edited.data()))
     return Refuse(Format("There is no GPT header at 0x%08llX.", static_cast<ull>(headerOffset)));
   const uint8_t* h = edited.data();
-  const uint64_t ownLba = Le64(h + gpt::kPrimaryLba);
-  const uint64_t otherLba = Le64(h + gpt::kBackupLba);
+  const uint64_t ownLba = Get(h, hd::kPrimaryLba);
+  const uint64_t otherLba = Get(h, hd::kBackupLba);
   const bool toBackup = otherLba > ownLba;
   const char* other = toBackup ? "backup" : "primary";
   if (otherLba == ownLba) return Refuse("The GPT header names its own LBA as the other copy's.");
@@ -65,16 +62,16 @@ GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {
   if (!ReadHeader(file, *otherOffset, plan.header.data()))
     return Refuse(Format("There is no %s GPT header at LBA %llu.", other, static_cast<ull>(otherLba)));
   const uint8_t* o = plan.header.data();
-  const uint32_t count = Le32(h + gpt::kEntryCount), entrySize = Le32(h + gpt::kEntrySizeField);
-  if (Le32(o + gpt::kEntryCount) != count || Le32(o + gpt::kEntrySizeField) != entrySize)
+  const uint32_t count = Get(h, hd::kEntryCount), entrySize = Get(h, hd::kEntrySize);
+  if (Get(o, hd::kEntryCount) != count || Get(o, hd::kEntrySize) != entrySize)
     return Refuse(Format("The %s GPT header (LBA %llu) describes %u entries of %u bytes, the edited one %u of %u.",
-                         other, static_cast<ull>(otherLba), Le32(o + gpt::kEntryCount),
-                         Le32(o + gpt::kEntrySizeField), count, entrySize));
+                         other, static_cast<ull>(otherLba), Get(o, hd::kEntryCount), Get(o, hd::kEntrySize),
+                         count, entrySize));
   const uint64_t length = uint64_t{count} * entrySize;
   if (length == 0 || length > kMaxEntryArrayBytes)
     return Refuse(Format("The partition entry array of %llu bytes cannot be copied.", static_cast<ull>(length)));
 
-  const uint64_t ownArrayLba = Le64(h + gpt::kEntryArrayLba), otherArrayLba = Le64(o + gpt::kEntryArrayLba);
+  const uint64_t ownArrayLba = Get(h, hd::kEntryArrayLba), otherArrayLba = Get(o, hd::kEntryArrayLba);
   const auto ownArray = SectorOffset(base, ownArrayLba);
   const auto otherArray = SectorOffset(base, otherArrayLba);
   if (!ownArray || !Inside(*ownArray, length, size) || !otherArray || !Inside(*otherArray, length, size))
@@ -94,11 +91,11 @@ GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {
   // The other header is the edited one seen from the other end of the disk.
   plan.header = edited;
   uint8_t* n = plan.header.data();
-  PutLe64(n + gpt::kPrimaryLba, otherLba);
-  PutLe64(n + gpt::kBackupLba, ownLba);
-  PutLe64(n + gpt::kEntryArrayLba, otherArrayLba);
-  PutLe32(n + gpt::kEntryArrayCrc, Crc32(plan.array.data(), plan.array.size()));
-  PutLe32(n + gpt::kHeaderCrc, GptHeaderCrc(n));
+  Put(n, hd::kPrimaryLba, otherLba);
+  Put(n, hd::kBackupLba, ownLba);
+  Put(n, hd::kEntryArrayLba, otherArrayLba);
+  Put(n, hd::kEntryArrayCrc, Crc32(plan.array.data(), plan.array.size()));
+  Put(n, hd::kHeaderCrc, GptHeaderCrc(n));
   plan.ok = true;
   plan.headerOffset = *otherOffset;
   plan.arrayOffset = *otherArray;
@@ -111,11 +108,11 @@ GptMirrorPlan Plan(uint64_t headerOffset, FileAccess& file) {
 bool HoldsEntries(FileAccess& file, uint64_t headerOffset, uint64_t from, uint64_t length) {
   uint8_t h[kSector];
   if (!ReadHeader(file, headerOffset, h)) return false;
-  const uint64_t ownLba = Le64(h + gpt::kPrimaryLba);
+  const uint64_t ownLba = Get(h, hd::kPrimaryLba);
   uint64_t ownBytes = 0;
   if (__builtin_mul_overflow(ownLba, kSector, &ownBytes) || ownBytes > headerOffset) return false;
-  const auto array = SectorOffset(headerOffset - ownBytes, Le64(h + gpt::kEntryArrayLba));
-  const uint64_t arrayLength = uint64_t{Le32(h + gpt::kEntryCount)} * Le32(h + gpt::kEntrySizeField);
+  const auto array = SectorOffset(headerOffset - ownBytes, Get(h, hd::kEntryArrayLba));
+  const uint64_t arrayLength = uint64_t{Get(h, hd::kEntryCount)} * Get(h, hd::kEntrySize);
   return array && from >= *array && from - *array <= arrayLength && length <= arrayLength - (from - *array);
 }
 
@@ -133,8 +130,8 @@ std::optional<uint64_t> FindGptHeaderOfEntries(uint64_t offset, uint64_t length,
   try {
     if (HoldsEntries(file, kSector, offset, length)) return kSector;
     uint8_t h[kSector];
-    if (!ReadHeader(file, kSector, h) || Le64(h + gpt::kPrimaryLba) != 1) return std::nullopt;
-    const auto backup = SectorOffset(0, Le64(h + gpt::kBackupLba));
+    if (!ReadHeader(file, kSector, h) || Get(h, hd::kPrimaryLba) != 1) return std::nullopt;
+    const auto backup = SectorOffset(0, Get(h, hd::kBackupLba));
     if (backup && HoldsEntries(file, *backup, offset, length)) return backup;
   } catch (const FileError&) {
   }

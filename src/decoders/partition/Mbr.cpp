@@ -4,7 +4,6 @@
 
 #include "decoders/partition/MbrLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
-#include "engine/ByteOrder.h"
 
 namespace trovik {
 
@@ -124,31 +123,24 @@ constexpr std::array<const char*, 256> BuildSystemIdNames() {
 const std::array<const char*, 256> MbrSystemIdNames = BuildSystemIdNames();
 
 MbrEntry MbrEntry::Parse(const uint8_t* b) {
-  MbrEntry e;
-  e.bootId = b[mbr::kBootId];
-  e.startHead = b[mbr::kStartHead];
-  e.startSector = b[mbr::kStartSector];
-  e.startCylinder = b[mbr::kStartCylinder];
-  e.systemId = b[mbr::kSystemId];
-  e.endHead = b[mbr::kEndHead];
-  e.endSector = b[mbr::kEndSector];
-  e.endCylinder = b[mbr::kEndCylinder];
-  e.startLba = Le32(b + mbr::kStartLba);
-  e.size = Le32(b + mbr::kSize);
-  return e;
+  namespace en = mbr::entry;
+  return {Get(b, en::kBootId),   Get(b, en::kStartHead),   Get(b, en::kStartSector), Get(b, en::kStartCylinder),
+          Get(b, en::kSystemId), Get(b, en::kEndHead),     Get(b, en::kEndSector),   Get(b, en::kEndCylinder),
+          Get(b, en::kStartLba), Get(b, en::kSectorCount)};
 }
 
 void MbrEntry::Store(uint8_t* b) const {
-  b[mbr::kBootId] = bootId;
-  b[mbr::kStartHead] = startHead;
-  b[mbr::kStartSector] = startSector;
-  b[mbr::kStartCylinder] = startCylinder;
-  b[mbr::kSystemId] = systemId;
-  b[mbr::kEndHead] = endHead;
-  b[mbr::kEndSector] = endSector;
-  b[mbr::kEndCylinder] = endCylinder;
-  PutLe32(b + mbr::kStartLba, startLba);
-  PutLe32(b + mbr::kSize, size);
+  namespace en = mbr::entry;
+  Put(b, en::kBootId, bootId);
+  Put(b, en::kStartHead, startHead);
+  Put(b, en::kStartSector, startSector);
+  Put(b, en::kStartCylinder, startCylinder);
+  Put(b, en::kSystemId, systemId);
+  Put(b, en::kEndHead, endHead);
+  Put(b, en::kEndSector, endSector);
+  Put(b, en::kEndCylinder, endCylinder);
+  Put(b, en::kStartLba, startLba);
+  Put(b, en::kSectorCount, size);
 }
 
 ChsValues LbaToChs(int32_t lba) {
@@ -167,31 +159,25 @@ uint32_t ChsCylinder(uint8_t sectorByte, uint8_t cylinderByte) {
 }
 
 DumpEnd DumpMbr(DumpContext& ctx) {
-  Report& report = ctx.report;
-  uint8_t bytes[mbr::kEntrySize];
-  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
-    ctx.Read(bytes, sizeof bytes);
-    const MbrEntry e = MbrEntry::Parse(bytes);
-    report.Printf("Boot:  Master Boot Record (0x%08X)\n", ctx.start);
-    ctx.CheckExtent(sizeof bytes);
-    report.Printf("            Boot ID: 0x%02X\n", e.bootId);
-    if (!IsUsualBootId(e.bootId)) report.Flag(" <--- usually 0x00 or 0x80.");
-    report.Printf("        Start: Head: 0x%02X\n", e.startHead);
-    report.Printf("             Sector: 0x%02X\n", e.startSector);
-    if (!IsUsualStartSector(e.startSector)) report.Flag(" <--- usually 1.");
-    report.Printf("           Cylinder: 0x%02X\n", e.startCylinder);
-    report.Printf("          System ID: 0x%02X  = %s\n", e.systemId, MbrSystemIdNames[e.systemId]);
-    report.Printf("          End: Head: 0x%02X\n", e.endHead);
-    report.Printf("             Sector: 0x%02X\n", e.endSector);
-    report.Printf("           Cylinder: 0x%02X\n", e.endCylinder);
-    report.Printf("          Start LBA: 0x%08X (%i)\n", e.startLba, static_cast<int32_t>(e.startLba));
-    report.Printf("               Size: 0x%08X (%i)\n", e.size, static_cast<int32_t>(e.size));
-    report.Add("\n");
-    report.AppendPending();
-    ctx.Advance(mbr::kEntrySize);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+  return WalkItems(
+      ctx, mbr::entry::kSize,
+      [](Report& r, const WalkItem& item) { r.Printf("Boot:  Master Boot Record (0x%08X)\n", item.shown); },
+      [](Report& r, const WalkItem& item) {
+        const MbrEntry e = MbrEntry::Parse(item.bytes);
+        r.Printf("            Boot ID: 0x%02X\n", e.bootId);
+        if (!IsUsualBootId(e.bootId)) r.Flag(" <--- usually 0x00 or 0x80.");
+        r.Printf("        Start: Head: 0x%02X\n", e.startHead);
+        r.Printf("             Sector: 0x%02X\n", e.startSector);
+        if (!IsUsualStartSector(e.startSector)) r.Flag(" <--- usually 1.");
+        r.Printf("           Cylinder: 0x%02X\n", e.startCylinder);
+        r.Printf("          System ID: 0x%02X  = %s\n", e.systemId, MbrSystemIdNames[e.systemId]);
+        r.Printf("          End: Head: 0x%02X\n", e.endHead);
+        r.Printf("             Sector: 0x%02X\n", e.endSector);
+        r.Printf("           Cylinder: 0x%02X\n", e.endCylinder);
+        r.Printf("          Start LBA: 0x%08X (%i)\n", e.startLba, static_cast<int32_t>(e.startLba));
+        r.Printf("               Size: 0x%08X (%i)\n", e.size, static_cast<int32_t>(e.size));
+        r.Add("\n");
+      });
 }
 
 }  // namespace trovik
@@ -202,10 +188,10 @@ namespace trovik {
 DumpTypeRows MbrRows() {
   static constexpr DumpTypeInfo kRows[] = {
     {.id = DumpType::Mbr, .name = "mbr", .caption = "Master Boot Rec", .group = kBootGroup, .countEnabled = true,
-     .defaultCount = 4, .defaultStart = 0x1BE,
+     .defaultCount = 4, .defaultStart = mbr::sector::kTable.offset,
      .help = "Dump the specified offset of data as a Master Boot Record's Partition Table.\nHint:\n"
              "  Use 0x1BE as the starting offset and place 4 in the Count field",
-     .decoder = DumpMbr, .edit = {.itemSize = mbr::kEntrySize, .perItem = true, .dumpAfterCancel = true}},
+     .decoder = DumpMbr, .edit = {.itemSize = mbr::entry::kSize, .perItem = true, .dumpAfterCancel = true}},
   };
   return kRows;
 }

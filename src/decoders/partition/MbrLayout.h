@@ -1,26 +1,36 @@
-// One 16-byte MBR partition entry: its layout, its checks and the
-// cylinder/head/sector arithmetic that the listing and the entry editor
-// share. The CHS bytes are kept as stored: the sector byte carries cylinder
-// bits 8-9 in its top two bits.
+// The MBR sector and its 16-byte partition entries: their layout, their
+// checks and the cylinder/head/sector arithmetic that the listing and the
+// entry editor share. The CHS bytes are kept as stored: the sector byte
+// carries cylinder bits 8-9 in its top two bits.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "engine/ByteOrder.h"
 
 namespace trovik {
 
 namespace mbr {
-inline constexpr size_t kEntrySize = 16;
-inline constexpr size_t kBootId = 0;
-inline constexpr size_t kStartHead = 1;
-inline constexpr size_t kStartSector = 2;
-inline constexpr size_t kStartCylinder = 3;
-inline constexpr size_t kSystemId = 4;
-inline constexpr size_t kEndHead = 5;
-inline constexpr size_t kEndSector = 6;
-inline constexpr size_t kEndCylinder = 7;
-inline constexpr size_t kStartLba = 8;
-inline constexpr size_t kSize = 12;
+namespace sector {
+inline constexpr size_t kSize = 512;
+inline constexpr Bytes kTable{0x1BE, 64};  // four entries
+inline constexpr U16 kBootSignature{510};
+}  // namespace sector
+
+namespace entry {
+inline constexpr size_t kSize = 16;
+inline constexpr U8 kBootId{0};
+inline constexpr U8 kStartHead{1};
+inline constexpr U8 kStartSector{2};
+inline constexpr U8 kStartCylinder{3};
+inline constexpr U8 kSystemId{4};
+inline constexpr U8 kEndHead{5};
+inline constexpr U8 kEndSector{6};
+inline constexpr U8 kEndCylinder{7};
+inline constexpr U32 kStartLba{8};
+inline constexpr U32 kSectorCount{12};
+}  // namespace entry
+
+inline constexpr int kTableEntries = 4;
+inline constexpr uint16_t kBootSignatureValue = 0xAA55;
 
 // The fixed geometry of the CHS generators: 63 sectors per track, 16 heads.
 inline constexpr int32_t kSectorsPerTrack = 63;

@@ -3,13 +3,11 @@
 // hybrid MBR.
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <vector>
 
 #include "decoders/partition/GptLayout.h"
 #include "decoders/partition/MbrLayout.h"
 #include "decoders/partition/PartitionDecoders.h"
-#include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
 #include "engine/Probe.h"
 
@@ -18,31 +16,25 @@ namespace trovik {
 namespace {
 
 constexpr uint64_t kSector = 512;
-constexpr uint64_t kTableOffset = 0x1BE;
+constexpr uint64_t kTableOffset = mbr::sector::kTable.offset;
 constexpr int kMaxLogicalPartitions = 128;
 // Entries searched for used ones; a larger count in the header is a problem row.
 constexpr uint32_t kMaxGptEntriesSearched = 4096;
 
 bool IsExtended(uint8_t type) { return type == 0x05 || type == 0x0F || type == 0x85; }
 
-struct Entry {
-  uint8_t boot, type;
-  uint32_t lba, sectors;
-};
-
-Entry ReadEntry(const uint8_t* sector, int index) {
-  const uint8_t* e = sector + kTableOffset + 16 * index;
-  return Entry{e[0], e[mbr::kSystemId], Le32(e + 8), Le32(e + 12)};
+MbrEntry ReadEntry(const uint8_t* sector, int index) {
+  return MbrEntry::Parse(At(sector, mbr::sector::kTable) + mbr::entry::kSize * index);
 }
 
 // A boot signature and four entries whose boot flags are 0x00 or 0x80.
 bool PlausibleTable(const uint8_t* sector, bool needEntry) {
-  if (sector[510] != 0x55 || sector[511] != 0xAA) return false;
+  if (Get(sector, mbr::sector::kBootSignature) != mbr::kBootSignatureValue) return false;
   bool any = false;
-  for (int i = 0; i < 4; ++i) {
-    const Entry e = ReadEntry(sector, i);
-    if (e.boot != 0x00 && e.boot != 0x80) return false;
-    any |= e.type != 0;
+  for (int i = 0; i < mbr::kTableEntries; ++i) {
+    const MbrEntry e = ReadEntry(sector, i);
+    if (!IsUsualBootId(e.bootId)) return false;
+    any |= e.systemId != 0;
   }
   return any || !needEntry;
 }
@@ -67,21 +59,23 @@ constexpr std::array<GuidName, 8> kGptTypes{{
 }};
 
 std::string GptLabel(int number, const uint8_t* entry) {
-  const uint32_t first = Le32(entry);
+  const uint32_t first = Get(entry, gpt::entry::kTypeGuidFirst);
   for (const GuidName& g : kGptTypes)
     if (g.first == first) return Format("partition %d (%s)", number, g.name);
   return Format("partition %d (type %08X-...)", number, first);
 }
 
 void ProbeGpt(ProbeContext& ctx, const ProbeTarget& target, uint64_t headerOffset, bool primary) {
-  uint8_t h[kSector];
-  if (!ctx.Read(headerOffset, h, sizeof h) || std::memcmp(h, "EFI PART", 8) != 0) {
+  namespace hd = gpt::header;
+  namespace en = gpt::entry;
+  uint8_t h[hd::kSize];
+  if (!ctx.Read(headerOffset, h, sizeof h) || !gpt::HasSignature(h)) {
     if (primary) ctx.AddProblem(target, headerOffset, "GPT header", "no \"EFI PART\" signature where the protective MBR says");
     return;
   }
-  const uint64_t entriesLba = Le64(h + gpt::kEntryArrayLba);
-  const uint32_t count = Le32(h + gpt::kEntryCount);
-  const uint32_t entrySize = Le32(h + gpt::kEntrySizeField);
+  const uint64_t entriesLba = Get(h, hd::kEntryArrayLba);
+  const uint32_t count = Get(h, hd::kEntryCount);
+  const uint32_t entrySize = Get(h, hd::kEntrySize);
   if (!primary) {
     ctx.AddRow(target, headerOffset, DumpType::GptHeader, 1, "GPT backup header");
     return;
@@ -89,21 +83,21 @@ void ProbeGpt(ProbeContext& ctx, const ProbeTarget& target, uint64_t headerOffse
   ctx.AddRow(target, headerOffset, DumpType::GptHeader, 1,
              Format("GPT header, %u entries of %u bytes", count, entrySize));
   const uint64_t entries = target.start + entriesLba * kSector;
-  if (entrySize != 128) {
+  if (entrySize != en::kSize) {
     ctx.AddProblem(target, entries, "GPT entry array", Format("entries of %u bytes are not decoded", entrySize));
   } else if (entriesLba >= target.Size() / kSector) {
     ctx.AddProblem(target, entries, "GPT entry array", "it lies past the end of the disk");
   } else {
     const uint32_t searched = std::min(count, kMaxGptEntriesSearched);
-    std::vector<uint8_t> array(size_t{searched} * 128);
+    std::vector<uint8_t> array(size_t{searched} * en::kSize);
     if (searched && !ctx.Read(entries, array.data(), array.size())) {
       ctx.AddProblem(target, entries, "GPT entry array", "it is not wholly in the file");
     } else {
       // Used entries: those with a type GUID; the row runs to the last one.
       int last = -1, used = 0;
       for (uint32_t i = 0; i < searched; ++i) {
-        const uint8_t* e = array.data() + size_t{i} * 128;
-        if (std::any_of(e, e + 16, [](uint8_t b) { return b != 0; })) {
+        const uint8_t* type = At(array.data() + size_t{i} * en::kSize, en::kTypeGuid);
+        if (std::any_of(type, type + en::kTypeGuid.size, [](uint8_t b) { return b != 0; })) {
           last = static_cast<int>(i);
           ++used;
         }
@@ -111,15 +105,16 @@ void ProbeGpt(ProbeContext& ctx, const ProbeTarget& target, uint64_t headerOffse
       if (last >= 0)
         ctx.AddRow(target, entries, DumpType::GptEntry, last + 1, Format("GPT entries, %d used", used));
       if (count > searched)
-        ctx.AddProblem(target, entries + uint64_t{searched} * 128, "GPT entry array",
+        ctx.AddProblem(target, entries + uint64_t{searched} * en::kSize, "GPT entry array",
                        Format("entry count %u: only the first %u entries were searched", count, searched));
       for (int i = 0; i <= last; ++i) {
-        const uint8_t* e = array.data() + size_t(i) * 128;
-        if (std::all_of(e, e + 16, [](uint8_t b) { return b == 0; })) continue;
-        const uint64_t first = Le64(e + 32), lastLba = Le64(e + 40);
+        const uint8_t* e = array.data() + size_t(i) * en::kSize;
+        const uint8_t* type = At(e, en::kTypeGuid);
+        if (std::all_of(type, type + en::kTypeGuid.size, [](uint8_t b) { return b == 0; })) continue;
+        const uint64_t first = Get(e, en::kFirstLba), lastLba = Get(e, en::kLastLba);
         const uint64_t limit = UINT64_MAX / kSector - 1;
         if (lastLba < first || lastLba > limit || first > limit) {
-          ctx.AddProblem(target, entries + size_t(i) * 128, GptLabel(i + 1, e),
+          ctx.AddProblem(target, entries + size_t(i) * en::kSize, GptLabel(i + 1, e),
                          Format("its LBAs %llu..%llu are not a range", static_cast<unsigned long long>(first),
                                 static_cast<unsigned long long>(lastLba)));
           continue;
@@ -129,7 +124,7 @@ void ProbeGpt(ProbeContext& ctx, const ProbeTarget& target, uint64_t headerOffse
       }
     }
   }
-  const uint64_t backupLba = Le64(h + gpt::kBackupLba);
+  const uint64_t backupLba = Get(h, hd::kBackupLba);
   if (backupLba != 0 && backupLba < target.Size() / kSector && target.start + backupLba * kSector != headerOffset)
     ProbeGpt(ctx, target, target.start + backupLba * kSector, false);
   else if (backupLba >= target.Size() / kSector)
@@ -154,7 +149,7 @@ void ProbeExtended(ProbeContext& ctx, const ProbeTarget& target, uint64_t extend
       return;
     }
     seen.push_back(ebr);
-    uint8_t s[kSector];
+    uint8_t s[mbr::sector::kSize];
     if (!ctx.Read(ebr, s, sizeof s)) {
       ctx.AddProblem(target, ebr, Format("EBR %d", n + 1), "it lies past the end of the file");
       return;
@@ -164,44 +159,44 @@ void ProbeExtended(ProbeContext& ctx, const ProbeTarget& target, uint64_t extend
       return;
     }
     ctx.AddRow(target, ebr + kTableOffset, DumpType::Mbr, 2, Format("EBR %d (extended boot record)", n + 1));
-    const Entry logical = ReadEntry(s, 0);
-    if (logical.type != 0 && logical.sectors != 0)
-      ctx.AddVolume(target, ebr + logical.lba * kSector, ebr + (uint64_t{logical.lba} + logical.sectors) * kSector,
-                    MbrLabel(number++, logical.type));
-    const Entry next = ReadEntry(s, 1);
-    if (next.type == 0 || next.lba == 0) return;
-    ebr = extendedStart + next.lba * kSector;
+    const MbrEntry logical = ReadEntry(s, 0);
+    if (logical.systemId != 0 && logical.size != 0)
+      ctx.AddVolume(target, ebr + logical.startLba * kSector,
+                    ebr + (uint64_t{logical.startLba} + logical.size) * kSector, MbrLabel(number++, logical.systemId));
+    const MbrEntry next = ReadEntry(s, 1);
+    if (next.systemId == 0 || next.startLba == 0) return;
+    ebr = extendedStart + next.startLba * kSector;
   }
 }
 
 }  // namespace
 
 bool ProbePartitions(ProbeContext& ctx, const ProbeTarget& target) {
-  uint8_t s[kSector];
+  uint8_t s[mbr::sector::kSize];
   if (!ctx.Read(target.start, s, sizeof s) || !PlausibleTable(s, true)) return false;
   bool protective = false;
-  for (int i = 0; i < 4; ++i) protective |= ReadEntry(s, i).type == 0xEE;
+  for (int i = 0; i < mbr::kTableEntries; ++i) protective |= ReadEntry(s, i).systemId == 0xEE;
   // The row runs to the last used entry: empty entries are no structures.
   int used = 1;
-  for (int i = 0; i < 4; ++i)
-    if (ReadEntry(s, i).type != 0) used = i + 1;
+  for (int i = 0; i < mbr::kTableEntries; ++i)
+    if (ReadEntry(s, i).systemId != 0) used = i + 1;
   ctx.AddRow(target, target.start + kTableOffset, DumpType::Mbr, used,
              protective ? "MBR partition table (protective)" : "MBR partition table");
   int logicalNumber = 5;
-  for (int i = 0; i < 4; ++i) {
-    const Entry e = ReadEntry(s, i);
-    if (e.type == 0 || e.sectors == 0) continue;
-    const uint64_t start = target.start + uint64_t{e.lba} * kSector;
-    const uint64_t end = start + uint64_t{e.sectors} * kSector;
-    if (e.type == 0xEE) {
+  for (int i = 0; i < mbr::kTableEntries; ++i) {
+    const MbrEntry e = ReadEntry(s, i);
+    if (e.systemId == 0 || e.size == 0) continue;
+    const uint64_t start = target.start + uint64_t{e.startLba} * kSector;
+    const uint64_t end = start + uint64_t{e.size} * kSector;
+    if (e.systemId == 0xEE) {
       ProbeGpt(ctx, target, target.start + kSector, true);
-    } else if (IsExtended(e.type)) {
+    } else if (IsExtended(e.systemId)) {
       // Its first sector is an EBR, not a volume: the chain is followed here.
-      ctx.AddNote(target, start, MbrLabel(i + 1, e.type) + Format(", extended, %llu bytes",
+      ctx.AddNote(target, start, MbrLabel(i + 1, e.systemId) + Format(", extended, %llu bytes",
                                                                   static_cast<unsigned long long>(end - start)));
       ProbeExtended(ctx, target, start, logicalNumber);
     } else {
-      ctx.AddVolume(target, start, end, MbrLabel(i + 1, e.type));
+      ctx.AddVolume(target, start, end, MbrLabel(i + 1, e.systemId));
     }
   }
   return true;

@@ -97,7 +97,7 @@ CEditGptEntryDlg::CEditGptEntryDlg(uint8_t* entry128, int index, QWidget* parent
   m_checkHidden->setObjectName(QStringLiteral("hiddenFromUefi"));
   m_checkLegacy = new QCheckBox(QStringLiteral("Legacy Bootable"), this);
   m_checkLegacy->setObjectName(QStringLiteral("legacyBootable"));
-  m_editName = NewBox(this, "name", false, static_cast<int>(gpt::kNameUnits));
+  m_editName = NewBox(this, "name", false, static_cast<int>(gpt::entry::kNameUnits));
   m_editName->setMinimumWidth(m_editName->fontMetrics().horizontalAdvance(QString(36, QLatin1Char('n'))));
 
   auto* reminder = new QTextEdit(this);

@@ -37,13 +37,13 @@ bool EditStructure(QWidget* parent, DumpType type, std::span<uint8_t> bytes, int
     case DumpType::FatBpb:
       return bytes.size() == fat::kBpbSize && EditBpb(parent, bytes.data());
     case DumpType::Mbr:
-      return bytes.size() == mbr::kEntrySize && EditMbrEntry(parent, bytes.data(), index);
+      return bytes.size() == mbr::entry::kSize && EditMbrEntry(parent, bytes.data(), index);
     case DumpType::GptHeader:
       // The header is edited where the run starts, below 4 GiB.
-      return bytes.size() == gpt::kHeaderSectorSize && offset <= kLastAddressable &&
+      return bytes.size() == gpt::header::kSize && offset <= kLastAddressable &&
              EditGptHeader(parent, bytes.data(), static_cast<uint32_t>(offset), file);
     case DumpType::GptEntry:
-      return bytes.size() == gpt::kEntrySize && EditGptEntry(parent, bytes.data(), index);
+      return bytes.size() == gpt::entry::kSize && EditGptEntry(parent, bytes.data(), index);
     default:
       return false;
   }
