@@ -1,107 +1,120 @@
-// Byte layouts of the DOS MZ header and the PE headers: named offsets into
-// the bytes as they lie in the file (all little-endian).
+// Byte layouts of the DOS MZ header and the PE headers: each field's offset
+// bound to its width, as the bytes lie in the file (all little-endian).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/ByteOrder.h"
+
 namespace trovik::exe {
 
 namespace mz {
-constexpr size_t kSize = 64;
-constexpr size_t kStubSize = 112;  // what follows the header in a PE file's stub
-constexpr size_t kMagic = 0;
-constexpr size_t kBytesOnLastPage = 2;
-constexpr size_t kPagesInFile = 4;
-constexpr size_t kRelocations = 6;
-constexpr size_t kHeaderParagraphs = 8;
-constexpr size_t kMinExtraParagraphs = 10;
-constexpr size_t kMaxExtraParagraphs = 12;
-constexpr size_t kInitialSs = 14;
-constexpr size_t kInitialSp = 16;
-constexpr size_t kChecksum = 18;
-constexpr size_t kInitialIp = 20;
-constexpr size_t kInitialCs = 22;
-constexpr size_t kRelocationTable = 24;
-constexpr size_t kOverlayNumber = 26;
-constexpr size_t kReserved1 = 28;  // 4 words
-constexpr size_t kOemId = 36;
-constexpr size_t kOemInfo = 38;
-constexpr size_t kReserved2 = 40;  // 10 words
-constexpr size_t kNewHeaderOffset = 60;
+inline constexpr size_t kSize = 64;
+inline constexpr size_t kStubSize = 112;  // what follows the header in a PE file's stub
+inline constexpr U16 kMagic{0};  // "MZ"
+inline constexpr uint16_t kMagicValue = 0x5A4D;
+inline constexpr U16 kBytesOnLastPage{2};
+inline constexpr U16 kPagesInFile{4};
+inline constexpr U16 kRelocations{6};
+inline constexpr U16 kHeaderParagraphs{8};
+inline constexpr U16 kMinExtraParagraphs{10};
+inline constexpr U16 kMaxExtraParagraphs{12};
+inline constexpr U16 kInitialSs{14};
+inline constexpr U16 kInitialSp{16};
+inline constexpr U16 kChecksum{18};
+inline constexpr U16 kInitialIp{20};
+inline constexpr U16 kInitialCs{22};
+inline constexpr U16 kRelocationTable{24};
+inline constexpr U16 kOverlayNumber{26};
+inline constexpr U16 kReserved1{28};  // first of 4 words
+inline constexpr U16 kOemId{36};
+inline constexpr U16 kOemInfo{38};
+inline constexpr U16 kReserved2{40};  // first of 10 words
+inline constexpr U32 kNewHeaderOffset{60};
 }  // namespace mz
 
+// Signature and COFF file header.
 namespace pe {
-constexpr size_t kHeaderSize = 24;  // signature + COFF file header
-constexpr size_t kSignature = 0;
-constexpr size_t kMachine = 4;
-constexpr size_t kNumberOfSections = 6;
-constexpr size_t kTimeStamp = 8;
-constexpr size_t kSymbolTable = 12;
-constexpr size_t kNumberOfSymbols = 16;
-constexpr size_t kOptionalHeaderSize = 20;
-constexpr size_t kCharacteristics = 22;
+inline constexpr size_t kSize = 24;
+inline constexpr uint32_t kSignatureValue = 0x00004550;  // "PE\0\0"
+inline constexpr U32 kSignature{0};
+inline constexpr U16 kMachine{4};
+inline constexpr U16 kNumberOfSections{6};
+inline constexpr U32 kTimeStamp{8};
+inline constexpr U32 kSymbolTable{12};
+inline constexpr U32 kNumberOfSymbols{16};
+inline constexpr U16 kOptionalHeaderSize{20};
+inline constexpr U16 kCharacteristics{22};
 }  // namespace pe
 
 // Optional header. The fields from Section Alignment to DLL Characteristics
-// lie at the same offsets in both layouts; PE32+ drops Base of Data, widens
+// lie at the same offsets in both variants; PE32+ drops Base of Data, widens
 // the image base and the four stack and heap sizes to 64 bits, and so moves
 // everything after them.
 namespace opt {
-constexpr uint16_t kMagicPe32Plus = 0x020B;
-constexpr size_t kDataDirectories = 16;  // always listed, whatever the header's count says
+inline constexpr uint16_t kMagicPe32Plus = 0x020B;
+inline constexpr size_t kDataDirectoryCount = 16;  // always listed, whatever the header's count says
 
-constexpr size_t kMagic = 0;
-constexpr size_t kMajorLinker = 2;
-constexpr size_t kMinorLinker = 3;
-constexpr size_t kSizeOfCode = 4;
-constexpr size_t kInitializedData = 8;
-constexpr size_t kUninitializedData = 12;
-constexpr size_t kEntryPoint = 16;
-constexpr size_t kBaseOfCode = 20;
-constexpr size_t kSectionAlignment = 32;
-constexpr size_t kFileAlignment = 36;
-constexpr size_t kMajorImageVersion = 44;
-constexpr size_t kMinorImageVersion = 46;
-constexpr size_t kMajorSubsystemVersion = 48;
-constexpr size_t kMinorSubsystemVersion = 50;
-constexpr size_t kWin32Version = 52;
-constexpr size_t kSizeOfImage = 56;
-constexpr size_t kSizeOfHeaders = 60;
-constexpr size_t kChecksum = 64;
-constexpr size_t kSubsystem = 68;
-constexpr size_t kDllCharacteristics = 70;
+inline constexpr U16 kMagic{0};
+inline constexpr U8 kMajorLinker{2};
+inline constexpr U8 kMinorLinker{3};
+inline constexpr U32 kSizeOfCode{4};
+inline constexpr U32 kInitializedData{8};
+inline constexpr U32 kUninitializedData{12};
+inline constexpr U32 kEntryPoint{16};
+inline constexpr U32 kBaseOfCode{20};
+inline constexpr U32 kSectionAlignment{32};
+inline constexpr U32 kFileAlignment{36};
+inline constexpr U16 kMajorImageVersion{44};
+inline constexpr U16 kMinorImageVersion{46};
+inline constexpr U16 kMajorSubsystemVersion{48};
+inline constexpr U16 kMinorSubsystemVersion{50};
+inline constexpr U32 kWin32Version{52};
+inline constexpr U32 kSizeOfImage{56};
+inline constexpr U32 kSizeOfHeaders{60};
+inline constexpr U32 kChecksum{64};
+inline constexpr U16 kSubsystem{68};
+inline constexpr U16 kDllCharacteristics{70};
 
-// Where the two layouts differ.
-struct Layout {
-  size_t size;
-  bool wide;          // 64-bit image base and stack/heap sizes
-  size_t baseOfData;  // PE32 only
-  size_t imageBase;
-  size_t stackReserve, stackCommit, heapReserve, heapCommit;
-  size_t loaderFlags;
-  size_t numberOfRvaAndSizes;
-  size_t dataDirectories;
+// The variants' own fields (structs, so one listing takes either as a type).
+struct Pe32 {
+  static constexpr size_t kSize = 224;
+  static constexpr U32 kBaseOfData{24};
+  static constexpr U32 kImageBase{28};
+  static constexpr U32 kStackReserve{72}, kStackCommit{76}, kHeapReserve{80}, kHeapCommit{84};
+  static constexpr U32 kLoaderFlags{88}, kNumberOfRvaAndSizes{92};
+  static constexpr Bytes kDataDirectories{96, 128};
+};
+struct Pe32Plus {
+  static constexpr size_t kSize = 240;
+  static constexpr U64 kImageBase{24};
+  static constexpr U64 kStackReserve{72}, kStackCommit{80}, kHeapReserve{88}, kHeapCommit{96};
+  static constexpr U32 kLoaderFlags{104}, kNumberOfRvaAndSizes{108};
+  static constexpr Bytes kDataDirectories{112, 128};
 };
 
-constexpr Layout kPe32{224, false, 24, 28, 72, 76, 80, 84, 88, 92, 96};
-constexpr Layout kPe32Plus{240, true, 0, 24, 72, 80, 88, 96, 104, 108, 112};
-constexpr size_t kMaxSize = 240;
+// One entry of the data directory table.
+namespace directory {
+inline constexpr size_t kSize = 8;
+inline constexpr U32 kVirtualAddress{0}, kLength{4};
+}  // namespace directory
+static_assert(Pe32::kDataDirectories.End() == Pe32::kSize && Pe32Plus::kDataDirectories.End() == Pe32Plus::kSize);
+static_assert(Pe32::kDataDirectories.size == kDataDirectoryCount * directory::kSize);
 }  // namespace opt
 
 namespace section {
-constexpr size_t kSize = 40;
-constexpr size_t kName = 0;  // 8 bytes, zero-padded
-constexpr size_t kNameLength = 8;
-constexpr size_t kVirtualSize = 8;
-constexpr size_t kVirtualAddress = 12;
-constexpr size_t kSizeOfRawData = 16;
-constexpr size_t kPointerToRawData = 20;
-constexpr size_t kPointerToRelocations = 24;
-constexpr size_t kPointerToLineNumbers = 28;
-constexpr size_t kNumberOfRelocations = 32;
-constexpr size_t kNumberOfLineNumbers = 34;
-constexpr size_t kCharacteristics = 36;
+inline constexpr size_t kSize = 40;
+inline constexpr Bytes kName{0, 8};  // zero-padded
+inline constexpr U32 kVirtualSize{8};
+inline constexpr U32 kVirtualAddress{12};
+inline constexpr U32 kSizeOfRawData{16};
+inline constexpr U32 kPointerToRawData{20};
+inline constexpr U32 kPointerToRelocations{24};
+inline constexpr U32 kPointerToLineNumbers{28};
+inline constexpr U16 kNumberOfRelocations{32};
+inline constexpr U16 kNumberOfLineNumbers{34};
+inline constexpr U32 kCharacteristics{36};
 }  // namespace section
 
 }  // namespace trovik::exe

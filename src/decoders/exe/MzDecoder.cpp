@@ -10,17 +10,14 @@
 
 namespace trovik {
 
-namespace {
-
 namespace mz = exe::mz;
-
-}  // namespace
 
 DumpEnd DumpMz(DumpContext& ctx) {
   std::array<uint8_t, mz::kSize> h{};
   ctx.Read(h.data(), h.size());
   const uint8_t* p = h.data();
-  auto w = [p](size_t offset) { return static_cast<unsigned>(Le16(p + offset)); };
+  // Word i of a run of words that starts at `field`.
+  auto w = [p](U16 field, size_t i = 0) { return static_cast<unsigned>(Get(p + field.kSize * i, field)); };
 
   Report& r = ctx.report;
   r.Printf("PE EXE:  DOS EXE Header (0x%08X)\n", ctx.start);
@@ -39,16 +36,15 @@ DumpEnd DumpMz(DumpContext& ctx) {
   r.Printf("      Initial CS Value: 0x%04X\n", w(mz::kInitialCs));
   r.Printf("    Relocation address: 0x%04X\n", w(mz::kRelocationTable));
   r.Printf("        Overlay number: 0x%04X\n", w(mz::kOverlayNumber));
-  r.Printf("              Reserved: 0x%04X 0x%04X 0x%04X 0x%04X\n", w(mz::kReserved1), w(mz::kReserved1 + 2),
-           w(mz::kReserved1 + 4), w(mz::kReserved1 + 6));
+  const U16 q1 = mz::kReserved1, q2 = mz::kReserved2;
+  r.Printf("              Reserved: 0x%04X 0x%04X 0x%04X 0x%04X\n", w(q1), w(q1, 1), w(q1, 2), w(q1, 3));
   r.Printf("        OEM Identifier: 0x%04X\n", w(mz::kOemId));
   r.Printf("       OEM Information: 0x%04X\n", w(mz::kOemInfo));
-  const size_t q = mz::kReserved2;
   r.Printf(
       "              Reserved: 0x%04X 0x%04X 0x%04X 0x%04X 0x%04X\n"
       "                        0x%04X 0x%04X 0x%04X 0x%04X 0x%04X\n",
-      w(q), w(q + 2), w(q + 4), w(q + 6), w(q + 8), w(q + 10), w(q + 12), w(q + 14), w(q + 16), w(q + 18));
-  r.Printf("File Address of new EXE header: 0x%08X\n", Le32(p + mz::kNewHeaderOffset));
+      w(q2), w(q2, 1), w(q2, 2), w(q2, 3), w(q2, 4), w(q2, 5), w(q2, 6), w(q2, 7), w(q2, 8), w(q2, 9));
+  r.Printf("File Address of new EXE header: 0x%08X\n", Get(p, mz::kNewHeaderOffset));
   r.Add("              DOS Stub:\n            ");
   r.AppendPending();
 

@@ -55,10 +55,10 @@ const char* TdPidName(uint32_t pid) {
 
 void ListEd(Report& report, const uint8_t* bytes) {
   namespace ed = ohci::ed;
-  const uint32_t control = Le32(bytes + ed::kControl);
-  const uint32_t tail = Le32(bytes + ed::kTailPointer);
-  const uint32_t head = Le32(bytes + ed::kHeadPointer);
-  const uint32_t next = Le32(bytes + ed::kNextEd);
+  const uint32_t control = Get(bytes, ed::kControl);
+  const uint32_t tail = Get(bytes, ed::kTailPointer);
+  const uint32_t head = Get(bytes, ed::kHeadPointer);
+  const uint32_t next = Get(bytes, ed::kNextEd);
   const uint32_t direction = Bits(control, ed::kDirectionShift, ed::kDirectionWidth);
   const uint32_t zero = Bits(head, ed::kZeroShift, ed::kZeroWidth);
 
@@ -89,10 +89,10 @@ void ListEd(Report& report, const uint8_t* bytes) {
 
 void ListTd(Report& report, const uint8_t* bytes) {
   namespace td = ohci::td;
-  const uint32_t control = Le32(bytes + td::kControl);
-  const uint32_t buffer = Le32(bytes + td::kCurrentBuffer);
-  const uint32_t next = Le32(bytes + td::kNextTd);
-  const uint32_t bufferEnd = Le32(bytes + td::kBufferEnd);
+  const uint32_t control = Get(bytes, td::kControl);
+  const uint32_t buffer = Get(bytes, td::kCurrentBuffer);
+  const uint32_t next = Get(bytes, td::kNextTd);
+  const uint32_t bufferEnd = Get(bytes, td::kBufferEnd);
   const uint32_t pid = Bits(control, td::kPidShift, td::kPidWidth);
   const uint32_t delay = Bits(control, td::kDelayShift, td::kDelayWidth);
   const bool toggleFromTd = Bits(control, td::kToggleFromTdBit, 1) != 0;
@@ -136,10 +136,10 @@ DumpEnd DumpOhciHcca(DumpContext& ctx) {
   ctx.CheckExtent(area.size());
   report.Add("Interrupt Table:\n");
   for (int k = 0; k < hcca::kInterruptEntries; ++k)
-    report.Printf("  %02i: 0x%08X\n", k, Le32(area.data() + hcca::kInterruptTable + 4 * static_cast<size_t>(k)));
-  report.Printf("  Frame Number: %i\n", static_cast<int>(Le16(area.data() + hcca::kFrameNumber)));
-  report.Printf("     Pad1 word: 0x%04X\n", static_cast<unsigned>(Le16(area.data() + hcca::kPad1)));
-  report.Printf("     Done Head: 0x%08X\n", Le32(area.data() + hcca::kDoneHead));
+    report.Printf("  %02i: 0x%08X\n", k, Get(area.data() + hcca::kInterruptTable.kSize * k, hcca::kInterruptTable));
+  report.Printf("  Frame Number: %i\n", static_cast<int>(Get(area.data(), hcca::kFrameNumber)));
+  report.Printf("     Pad1 word: 0x%04X\n", static_cast<unsigned>(Get(area.data(), hcca::kPad1)));
+  report.Printf("     Done Head: 0x%08X\n", Get(area.data(), hcca::kDoneHead));
   report.Add("\n");
   report.AppendPending();
   return DumpEnd::Normal;

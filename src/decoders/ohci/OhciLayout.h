@@ -1,9 +1,11 @@
-// Layout of the OHCI structures: named offsets of their little-endian words
-// and the bit fields inside them (bit 0 is the least significant bit).
+// Layout of the OHCI structures: their little-endian words, each bound to its
+// width, and the bit fields inside them (bit 0 is the least significant bit).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "engine/ByteOrder.h"
 
 namespace trovik::ohci {
 
@@ -15,24 +17,25 @@ constexpr uint32_t Bits(uint32_t word, int shift, int width) {
 // Low four bits of a queue pointer: not part of the 16-byte aligned address.
 inline constexpr uint32_t kPointerMask = 0xFFFFFFF0u;
 
-// Host controller communications area. The area is 256 bytes; the decoder
-// reads what it lists (the table, frame number, pad word and done head).
+// Host controller communications area. The decoder reads its first 252
+// bytes, which hold all it lists (table, frame number, pad word, done head).
 namespace hcca {
+inline constexpr size_t kSize = 256;
 inline constexpr size_t kReadSize = 252;
-inline constexpr size_t kInterruptTable = 0;  // 32 x 32-bit
+inline constexpr U32 kInterruptTable{0};  // first of 32 entries
 inline constexpr int kInterruptEntries = 32;
-inline constexpr size_t kFrameNumber = 128;   // 16-bit
-inline constexpr size_t kPad1 = 130;          // 16-bit
-inline constexpr size_t kDoneHead = 132;      // 32-bit
+inline constexpr U16 kFrameNumber{128};
+inline constexpr U16 kPad1{130};
+inline constexpr U32 kDoneHead{132};
 }  // namespace hcca
 
 // Endpoint descriptor, four 32-bit words.
 namespace ed {
 inline constexpr size_t kSize = 16;
-inline constexpr size_t kControl = 0;
-inline constexpr size_t kTailPointer = 4;
-inline constexpr size_t kHeadPointer = 8;
-inline constexpr size_t kNextEd = 12;
+inline constexpr U32 kControl{0};
+inline constexpr U32 kTailPointer{4};
+inline constexpr U32 kHeadPointer{8};
+inline constexpr U32 kNextEd{12};
 // Control word.
 inline constexpr int kFunctionAddressShift = 0, kFunctionAddressWidth = 7;
 inline constexpr int kEndpointShift = 7, kEndpointWidth = 4;
@@ -50,10 +53,10 @@ inline constexpr int kZeroShift = 2, kZeroWidth = 2;
 // General transfer descriptor, four 32-bit words.
 namespace td {
 inline constexpr size_t kSize = 16;
-inline constexpr size_t kControl = 0;
-inline constexpr size_t kCurrentBuffer = 4;
-inline constexpr size_t kNextTd = 8;
-inline constexpr size_t kBufferEnd = 12;
+inline constexpr U32 kControl{0};
+inline constexpr U32 kCurrentBuffer{4};
+inline constexpr U32 kNextTd{8};
+inline constexpr U32 kBufferEnd{12};
 // Control word.
 inline constexpr int kReservedShift = 0, kReservedWidth = 18;
 inline constexpr int kRoundingBit = 18;
