@@ -36,10 +36,10 @@ DumpEnd DumpLeanDir(DumpContext& ctx) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t record[kHeadBytes + kMaxRestBytes];
     ctx.ReadAt(recordPosition, record, kHeadBytes);
-    const uint64_t inode = Le64(record + kInode);
-    const int type = record[kType];
-    const int recordLen = record[kRecordLen];
-    const int nameLen = Le16(record + kNameLen);
+    const uint64_t inode = Get(record, kInode);
+    const int type = Get(record, kType);
+    const int recordLen = Get(record, kRecordLen);
+    const int nameLen = Get(record, kNameLen);
     const int size = recordLen * kRecordUnit;
 
     report.Printf("LEAN FS Directory Entry (0x%08X)\n", ctx.start);

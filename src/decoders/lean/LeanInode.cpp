@@ -57,8 +57,8 @@ void AddAttributes(Report& report, uint32_t attributes) {
   }
 }
 
-void AddTime(Report& report, const char* format, const uint8_t* field) {
-  const uint64_t microseconds = Le64(field);
+void AddTime(Report& report, const char* format, const uint8_t* block, U64 field) {
+  const uint64_t microseconds = Get(block, field);
   report.Printf(format, microseconds, FormatTimestamp(microseconds).c_str());
 }
 
@@ -72,18 +72,19 @@ void AddAttributeText(Report& report, const char* label, const uint8_t* bytes, i
 // Walks the attribute entries of the 312-byte area after the inode. Every
 // byte shown comes from inside the area, whatever the lengths claim.
 void AddInlineAttributes(Report& report, const uint8_t* area) {
+  constexpr int kAreaBytes = static_cast<int>(kAttributeArea.size);
+  constexpr int kHeadBytes = static_cast<int>(kAttributeHead.End());
   report.Add("Extended Attributes:\n");
   int position = 0;
   for (int index = 0; index < kMaxAttributes; ++index) {
-    const uint32_t head = Le32(area + position);
+    const uint32_t head = Get(area + position, kAttributeHead);
     const int nameLen = static_cast<int>(head >> 24);
     const int dataLen = static_cast<int>(head & 0x00FFFFFF);
     report.Printf(" % 3i: name_len = %i  data_len = %i\n", index, nameLen, dataLen);
-    const int room = kAttributeAreaBytes - position - 4;
-    if (nameLen + dataLen > room)
-      report.Flag(" <-- name and/or data past block boundary for inode.");
+    const int room = kAreaBytes - position - kHeadBytes;
+    if (nameLen + dataLen > room) report.Flag(" <-- name and/or data past block boundary for inode.");
 
-    const uint8_t* name = area + position + 4;
+    const uint8_t* name = area + position + kHeadBytes;
     if (nameLen > 0) AddAttributeText(report, "        name: ", name, std::min(nameLen, room));
     int shownData = dataLen;
     if (shownData > kMaxAttributeData) {
@@ -96,8 +97,8 @@ void AddInlineAttributes(Report& report, const uint8_t* area) {
     }
 
     if (nameLen + dataLen == 0) break;
-    position += 4 + ((nameLen + dataLen + 3) & ~3);
-    if (position >= kAttributeAreaBytes) break;
+    position += kHeadBytes + ((nameLen + dataLen + 3) & ~3);
+    if (position >= kAreaBytes) break;
   }
 }
 
@@ -106,64 +107,64 @@ void AddInlineAttributes(Report& report, const uint8_t* area) {
 DumpEnd DumpLeanInode(DumpContext& ctx) {
   uint8_t block[lean::kBlockBytes];
   ctx.Read(block, sizeof block);
-  const uint32_t computed = RotateAddChecksum(block, kChecksummedBytes);
+  const uint32_t computed = RotateAddChecksum(block, kSize);
   Report& report = ctx.report;
 
   report.Printf("LEAN FS Inode (0x%08X)\n", ctx.start);
   ctx.CheckExtent(sizeof block);
 
-  const uint32_t checksum = Le32(block + kChecksum);
+  const uint32_t checksum = Get(block, kChecksum);
   report.Printf("               Checksum: 0x%08X\n", checksum);
   if (checksum != computed) report.FlagHex(" <-- Should be:", computed, 8);
 
-  report.Printf("                  Magic: 0x%08X  (", Le32(block + kMagic));
-  for (int i = 0; i < 4; ++i) report.AddChar(block[kMagic + i]);
+  report.Printf("                  Magic: 0x%08X  (", Get(block, kMagic));
+  for (int i = 0; i < 4; ++i) report.AddChar(static_cast<uint8_t>(Get(block, kMagic) >> (8 * i)));
   report.Add(")\n");
-  if (Le32(block + kMagic) != kMagicValue) report.Flag(" <-- Should be 0x45444F4E");
+  if (Get(block, kMagic) != kMagicValue) report.Flag(" <-- Should be 0x45444F4E");
 
-  const uint8_t* reserved = block + kReserved;
+  const uint8_t* reserved = At(block, kReserved);
   report.Printf("               Reserved: %02X %02X %02X\n", reserved[0], reserved[1], reserved[2]);
   if (reserved[0] || reserved[1] || reserved[2]) report.Flag(" <-- Should be zero.");
 
-  report.Printf("         Indirect Count: %i\n", SignedLe32(block + kIndirectCount));
-  const uint32_t links = Le32(block + kLinksCount);
+  report.Printf("         Indirect Count: %i\n", Get(block, kIndirectCount));
+  const uint32_t links = Get(block, kLinksCount);
   report.Printf("            Links Count: %i\n", static_cast<int32_t>(links));
   if (links == 0) report.Flag(" <-- Should not be zero.");
-  const uint32_t uid = Le32(block + kUid);
-  const uint32_t gid = Le32(block + kGid);
+  const uint32_t uid = Get(block, kUid);
+  const uint32_t gid = Get(block, kGid);
   report.Printf("                    UID: 0x%08X (%i)\n", uid, static_cast<int32_t>(uid));
   report.Printf("                    GID: 0x%08X (%i)\n", gid, static_cast<int32_t>(gid));
 
-  const uint32_t attributes = Le32(block + kAttributes);
+  const uint32_t attributes = Get(block, kAttributes);
   report.Printf("             Attributes: 0x%08X\n", attributes);
   AddAttributes(report, attributes);
 
-  const uint64_t fileSize = Le64(block + kFileSize);
-  const uint64_t blockCount = Le64(block + kBlockCount);
+  const uint64_t fileSize = Get(block, kFileSize);
+  const uint64_t blockCount = Get(block, kBlockCount);
   report.Printf("              File Size: 0x%016" PRIX64 "  (%" PRIu64 ")\n", fileSize, fileSize);
   report.Printf("            Block Count: 0x%016" PRIX64 "  (%" PRIu64 ")\n", blockCount, blockCount);
-  AddTime(report, "            Last Access: 0x%016" PRIX64 "  (%s)\n", block + kLastAccess);
-  AddTime(report, "     Status Change Time: 0x%016" PRIX64 "  (%s)\n", block + kStatusChange);
-  AddTime(report, "      Last Modification: 0x%016" PRIX64 "  (%s)\n", block + kLastModification);
-  AddTime(report, "          File Creation: 0x%016" PRIX64 "  (%s)\n", block + kCreation);
+  AddTime(report, "            Last Access: 0x%016" PRIX64 "  (%s)\n", block, kLastAccess);
+  AddTime(report, "     Status Change Time: 0x%016" PRIX64 "  (%s)\n", block, kStatusChange);
+  AddTime(report, "      Last Modification: 0x%016" PRIX64 "  (%s)\n", block, kLastModification);
+  AddTime(report, "          File Creation: 0x%016" PRIX64 "  (%s)\n", block, kCreation);
 
-  const uint64_t firstIndirect = Le64(block + kFirstIndirect);
-  const uint64_t lastIndirect = Le64(block + kLastIndirect);
-  const uint64_t fork = Le64(block + kFork);
+  const uint64_t firstIndirect = Get(block, kFirstIndirect);
+  const uint64_t lastIndirect = Get(block, kLastIndirect);
+  const uint64_t fork = Get(block, kFork);
   report.Printf("  First Indirect Block: 0x%016" PRIX64 " (%" PRIu64 ")\n", firstIndirect, firstIndirect);
   report.Printf("   Last Indirect Block: 0x%016" PRIX64 " (%" PRIu64 ")\n", lastIndirect, lastIndirect);
   report.Printf("                   Fork: 0x%016" PRIX64 " (%" PRIu64 ")\n", fork, fork);
 
   // All eight extent slots are shown, used or not.
-  report.Printf("      Number of Extents: %i\n", block[kExtentCount]);
+  report.Printf("      Number of Extents: %i\n", Get(block, kExtentCount));
   for (int n = 0; n < kExtents; ++n) {
-    const uint64_t start = Le64(block + kExtentStarts + 8 * n);
-    const uint32_t size = Le32(block + kExtentSizes + 4 * n);
+    const uint64_t start = Get(block, ExtentStart(n));
+    const uint32_t size = Get(block, ExtentSize(n));
     report.Printf("               Extent %i:  start 0x%016" PRIX64 " (%" PRIu64 "), size 0x%08X (%i)\n", n, start,
                   start, size, static_cast<int32_t>(size));
   }
 
-  if (attributes & kAttrExtendedAttributes) AddInlineAttributes(report, block + kAttributeArea);
+  if (attributes & kAttrExtendedAttributes) AddInlineAttributes(report, At(block, kAttributeArea));
 
   report.Add("\n");
   report.AppendPending();

@@ -1,8 +1,10 @@
-// On-disk layout of the LEAN structures: byte offsets of every field the
-// decoders show. All multi-byte fields are little-endian.
+// On-disk layout of the LEAN structures: every field the decoders show, its
+// offset bound to its width. All multi-byte fields are little-endian.
 #pragma once
 
 #include <cstdint>
+
+#include "engine/ByteOrder.h"
 
 namespace trovik::lean {
 
@@ -10,32 +12,40 @@ namespace trovik::lean {
 // inode block and indirect block are all one 512-byte sector.
 inline constexpr uint32_t kBlockBytes = 512;
 
+// A GUID's text groups: four little-endian numbers, then six bytes.
+namespace guid {
+inline constexpr U32 kData1{0};
+inline constexpr U16 kData2{4};
+inline constexpr U16 kData3{6};
+inline constexpr U16 kData4{8};
+inline constexpr Bytes kNode{10, 6};
+}  // namespace guid
+
 namespace super {
+inline constexpr size_t kSize = kBlockBytes;
 inline constexpr uint32_t kMagicValue = 0x4E41454C;  // "LEAN"
 inline constexpr uint16_t kVersionValue = 0x0100;
-inline constexpr int kChecksum = 0x00;
-inline constexpr int kMagic = 0x04;
-inline constexpr int kVersion = 0x08;
-inline constexpr int kPreAllocate = 0x0A;
-inline constexpr int kBandLog = 0x0B;
-inline constexpr int kState = 0x0C;
-inline constexpr int kGuid = 0x10;
-inline constexpr int kLabel = 0x20;
-inline constexpr int kLabelBytes = 64;
-inline constexpr int kTotalBlocks = 0x60;
-inline constexpr int kFreeBlocks = 0x68;
-inline constexpr int kNextFree = 0x70;
-inline constexpr int kPrimarySuper = 0x78;
-inline constexpr int kBackupSuper = 0x80;
-inline constexpr int kBitmapStart = 0x88;
-inline constexpr int kBitmapChecksum = 0x90;
-inline constexpr int kRootStart = 0x98;
-inline constexpr int kBadStart = 0xA0;
-inline constexpr int kJournalStart = 0xA8;
-inline constexpr int kCapabilities = 0xB0;
-inline constexpr int kBlockSizeLog = 0xB4;
-inline constexpr int kReserved = 0xB8;
-inline constexpr int kReservedBytes = 512 - kReserved;
+inline constexpr U32 kChecksum{0x00};
+inline constexpr U32 kMagic{0x04};
+inline constexpr U16 kVersion{0x08};
+inline constexpr U8 kPreAllocate{0x0A};
+inline constexpr U8 kBandLog{0x0B};
+inline constexpr U32 kState{0x0C};
+inline constexpr Bytes kGuid{0x10, 16};
+inline constexpr Bytes kLabel{0x20, 64};
+inline constexpr U64 kTotalBlocks{0x60};
+inline constexpr U64 kFreeBlocks{0x68};
+inline constexpr U64 kNextFree{0x70};
+inline constexpr U64 kPrimarySuper{0x78};
+inline constexpr U64 kBackupSuper{0x80};
+inline constexpr U64 kBitmapStart{0x88};
+inline constexpr U32 kBitmapChecksum{0x90};
+inline constexpr U64 kRootStart{0x98};
+inline constexpr U64 kBadStart{0xA0};
+inline constexpr U64 kJournalStart{0xA8};
+inline constexpr U32 kCapabilities{0xB0};
+inline constexpr U8 kBlockSizeLog{0xB4};
+inline constexpr Bytes kReserved{0xB8, kSize - 0xB8};
 // Bits 0 (clean unmount), 1 (errors) and 2 are defined.
 inline constexpr uint32_t kStateUndefinedBits = 0xFFFFFFF8;
 // The primary superblock lives in one of the first 33 blocks.
@@ -44,31 +54,34 @@ inline constexpr uint64_t kPrimarySuperLimit = 33;
 
 namespace inode {
 inline constexpr uint32_t kMagicValue = 0x45444F4E;  // "NODE"
-inline constexpr uint32_t kChecksummedBytes = 200;
-inline constexpr int kChecksum = 0x00;
-inline constexpr int kMagic = 0x04;
-inline constexpr int kExtentCount = 0x08;
-inline constexpr int kReserved = 0x09;  // 3 bytes
-inline constexpr int kIndirectCount = 0x0C;
-inline constexpr int kLinksCount = 0x10;
-inline constexpr int kUid = 0x14;
-inline constexpr int kGid = 0x18;
-inline constexpr int kAttributes = 0x1C;
-inline constexpr int kFileSize = 0x20;
-inline constexpr int kBlockCount = 0x28;
-inline constexpr int kLastAccess = 0x30;
-inline constexpr int kStatusChange = 0x38;
-inline constexpr int kLastModification = 0x40;
-inline constexpr int kCreation = 0x48;
-inline constexpr int kFirstIndirect = 0x50;
-inline constexpr int kLastIndirect = 0x58;
-inline constexpr int kFork = 0x60;
-inline constexpr int kExtentStarts = 0x68;  // 8 x 8 bytes
-inline constexpr int kExtentSizes = 0xA8;   // 8 x 4 bytes
-inline constexpr int kExtents = 8;
-// Inline extended attributes fill the rest of the block after the inode.
-inline constexpr int kAttributeArea = 0xC8;
-inline constexpr int kAttributeAreaBytes = 312;
+// The inode proper, which its checksum covers; inline extended attributes
+// fill the rest of its block.
+inline constexpr size_t kSize = 200;
+inline constexpr U32 kChecksum{0x00};
+inline constexpr U32 kMagic{0x04};
+inline constexpr U8 kExtentCount{0x08};
+inline constexpr Bytes kReserved{0x09, 3};
+inline constexpr S32 kIndirectCount{0x0C};
+inline constexpr U32 kLinksCount{0x10};
+inline constexpr U32 kUid{0x14};
+inline constexpr U32 kGid{0x18};
+inline constexpr U32 kAttributes{0x1C};
+inline constexpr U64 kFileSize{0x20};
+inline constexpr U64 kBlockCount{0x28};
+inline constexpr U64 kLastAccess{0x30};
+inline constexpr U64 kStatusChange{0x38};
+inline constexpr U64 kLastModification{0x40};
+inline constexpr U64 kCreation{0x48};
+inline constexpr U64 kFirstIndirect{0x50};
+inline constexpr U64 kLastIndirect{0x58};
+inline constexpr U64 kFork{0x60};
+inline constexpr int kExtents = 8;  // starts, then sizes
+constexpr U64 ExtentStart(int n) { return U64{0x68 + U64::kSize * static_cast<size_t>(n)}; }
+constexpr U32 ExtentSize(int n) { return U32{0xA8 + U32::kSize * static_cast<size_t>(n)}; }
+static_assert(ExtentSize(kExtents).offset == kSize);
+inline constexpr Bytes kAttributeArea{kSize, kBlockBytes - kSize};
+// An inline attribute: this head (name length, 24-bit data length), name, data.
+inline constexpr U32 kAttributeHead{0};
 inline constexpr int kMaxAttributes = 11;
 inline constexpr int kMaxAttributeData = 255;
 
@@ -81,28 +94,30 @@ inline constexpr uint32_t kTypeFork = 0x80000000;
 }  // namespace inode
 
 namespace indirect {
+inline constexpr size_t kSize = kBlockBytes;
 inline constexpr uint32_t kMagicValue = 0x58444E49;  // "INDX"
-inline constexpr int kChecksum = 0x00;
-inline constexpr int kMagic = 0x04;
-inline constexpr int kBlockCount = 0x08;
-inline constexpr int kInode = 0x10;
-inline constexpr int kThisBlock = 0x18;
-inline constexpr int kPrevious = 0x20;
-inline constexpr int kNext = 0x28;
-inline constexpr int kExtentCount = 0x30;
-inline constexpr int kReserved0 = 0x32;  // 2 bytes
-inline constexpr int kReserved1 = 0x34;  // 4 bytes
-inline constexpr int kExtentStarts = 0x38;   // 38 x 8 bytes
-inline constexpr int kExtentSizes = 0x168;   // 38 x 4 bytes
-inline constexpr int kExtents = 38;
+inline constexpr U32 kChecksum{0x00};
+inline constexpr U32 kMagic{0x04};
+inline constexpr U64 kBlockCount{0x08};
+inline constexpr U64 kInode{0x10};
+inline constexpr U64 kThisBlock{0x18};
+inline constexpr U64 kPrevious{0x20};
+inline constexpr U64 kNext{0x28};
+inline constexpr U16 kExtentCount{0x30};
+inline constexpr Bytes kReserved0{0x32, 2};
+inline constexpr U32 kReserved1{0x34};
+inline constexpr int kExtents = 38;  // starts, then sizes
+constexpr U64 ExtentStart(int n) { return U64{0x38 + U64::kSize * static_cast<size_t>(n)}; }
+constexpr U32 ExtentSize(int n) { return U32{0x168 + U32::kSize * static_cast<size_t>(n)}; }
+static_assert(ExtentSize(kExtents).offset == kSize);
 }  // namespace indirect
 
 namespace dir {
-inline constexpr int kInode = 0x00;
-inline constexpr int kType = 0x08;
-inline constexpr int kRecordLen = 0x09;  // in 16-byte units
-inline constexpr int kNameLen = 0x0A;
-inline constexpr int kHeadBytes = 12;
+inline constexpr U64 kInode{0x00};
+inline constexpr U8 kType{0x08};
+inline constexpr U8 kRecordLen{0x09};  // in 16-byte units
+inline constexpr U16 kNameLen{0x0A};
+inline constexpr int kHeadBytes = 12;  // the name follows
 inline constexpr int kRecordUnit = 16;
 inline constexpr int kMaxRecordLen = 0x20;
 inline constexpr int kTypeCount = 5;  // 0..4 are legal

@@ -12,7 +12,6 @@ namespace trovik {
 
 namespace {
 constexpr int kMaxEntries = 256;
-constexpr int kDirRecordLen = 0x09;  // in 16-byte units
 }  // namespace
 
 bool ProbeLean(ProbeContext& ctx, const ProbeTarget& target) {
@@ -23,13 +22,13 @@ bool ProbeLean(ProbeContext& ctx, const ProbeTarget& target) {
   for (uint64_t i = 0; i < super::kPrimarySuperLimit && !found; ++i) {
     super = target.start + i * kBlockBytes;
     if (!target.Holds(super, kBlockBytes) || !ctx.Read(super, s, sizeof s)) return false;
-    found = Le32(s + super::kMagic) == super::kMagicValue;
+    found = Get(s, super::kMagic) == super::kMagicValue;
   }
   if (!found) return false;
-  const std::string label = ImageText(s + super::kLabel, super::kLabelBytes);
+  const std::string label = ImageText(At(s, super::kLabel), super::kLabel.size);
   ctx.AddRow(target, super, DumpType::LeanSuper, 1, "LEAN superblock" + (label.empty() ? "" : ", volume '" + label + "'"));
-  const uint32_t log = s[super::kBlockSizeLog];
-  const uint64_t rootBlock = Le64(s + super::kRootStart);
+  const uint32_t log = Get(s, super::kBlockSizeLog);
+  const uint64_t rootBlock = Get(s, super::kRootStart);
   if (log < 9 || log > 16) {
     ctx.AddProblem(target, super, "LEAN root directory", Format("a block size of 2^%u is not followed", log));
     return super == target.start;
@@ -38,21 +37,22 @@ bool ProbeLean(ProbeContext& ctx, const ProbeTarget& target) {
   const uint64_t inode = target.start + rootBlock * blockSize;
   uint8_t n[kBlockBytes];
   if (rootBlock >= target.Size() / blockSize || !ctx.Read(inode, n, sizeof n) ||
-      Le32(n + inode::kMagic) != inode::kMagicValue) {
+      Get(n, inode::kMagic) != inode::kMagicValue) {
     ctx.AddProblem(target, inode, "LEAN root directory", "no inode where the superblock says");
     return super == target.start;
   }
   ctx.AddRow(target, inode, DumpType::LeanInode, 1, "LEAN root directory inode");
   // The directory's data follows the inode, or starts in the next block when
   // extended attributes fill the rest of the inode's block.
-  const bool attributes = Le32(n + inode::kAttributes) & inode::kAttrExtendedAttributes;
-  const uint64_t data = inode + (attributes ? blockSize : inode::kAttributeArea);
+  const bool attributes = Get(n, inode::kAttributes) & inode::kAttrExtendedAttributes;
+  const uint64_t data = inode + (attributes ? blockSize : inode::kAttributeArea.offset);
   const uint64_t blockEnd = inode + (attributes ? 2 : 1) * blockSize;
   std::vector<uint8_t> block(static_cast<size_t>(blockEnd - data));
   if (!ctx.Read(data, block.data(), block.size())) return super == target.start;
   int entries = 0;
-  for (size_t at = 0; at + 16 <= block.size() && entries < kMaxEntries && block[at + kDirRecordLen] != 0; ++entries)
-    at += size_t{block[at + kDirRecordLen]} * 16;
+  const auto units = [&](size_t at) { return size_t{Get(block.data() + at, dir::kRecordLen)}; };
+  for (size_t at = 0; at + dir::kRecordUnit <= block.size() && entries < kMaxEntries && units(at) != 0; ++entries)
+    at += units(at) * dir::kRecordUnit;
   if (entries > 0)
     ctx.AddRow(target, data, DumpType::LeanDir, entries, Format("LEAN root directory, %d entries", entries));
   return super == target.start;

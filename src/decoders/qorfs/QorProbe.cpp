@@ -18,28 +18,29 @@ constexpr uint32_t kMaxSlots = 256;
 
 bool ProbeQor(ProbeContext& ctx, const ProbeTarget& target) {
   using namespace qor;
-  uint8_t s[super::kBytes];
+  uint8_t s[super::kSize];
   uint64_t at = target.start;
   bool found = false;
   for (uint64_t i = 0; i < kSearchedSectors && !found; ++i) {
     at = target.start + i * kSector;
     if (!target.Holds(at, kSector) || !ctx.Read(at, s, sizeof s)) return false;
-    found = Le32(s + super::kSig0) == super::kSig0Value && Le32(s + super::kSig1) == super::kSig1Value;
+    found = Get(s, super::kSig0) == super::kSig0Value && Get(s, super::kSig1) == super::kSig1Value;
   }
   if (!found) return false;
-  const std::string label = ImageText(s + super::kLabel, super::kLabelBytes);
+  const std::string label = ImageText(At(s, super::kLabel), super::kLabel.size);
   ctx.AddRow(target, at, DumpType::QorSuper, 1, "QOR superblock" + (label.empty() ? "" : ", volume '" + label + "'"));
-  const uint64_t rootLsn = Le64(s + super::kRootLsn);
-  const uint32_t rootEntries = std::min(Le32(s + super::kRootEntries), kMaxSlots);
+  const uint64_t rootLsn = Get(s, super::kRootLsn);
+  const uint32_t rootEntries = std::min(Get(s, super::kRootEntries), kMaxSlots);
   const uint64_t root = target.start + rootLsn * kSector;
-  std::vector<uint8_t> slots(size_t{rootEntries} * slot::kBytes);
+  std::vector<uint8_t> slots(size_t{rootEntries} * slot::kSize);
   if (rootLsn >= target.Size() / kSector || !target.Holds(root, slots.size()) ||
       !ctx.Read(root, slots.data(), slots.size())) {
     ctx.AddProblem(target, root, "QOR root directory", "it lies outside the volume");
     return at == target.start;
   }
   int used = 0;
-  while (static_cast<uint32_t>(used) < rootEntries && Le32(slots.data() + size_t(used) * slot::kBytes) == slot::kSlotSig)
+  while (static_cast<uint32_t>(used) < rootEntries &&
+         Get(slots.data() + size_t(used) * slot::kSize, slot::kSig) == slot::kSlotSig)
     ++used;
   if (used == 0)
     ctx.AddNote(target, root, "QOR root directory, no slots");
