@@ -13,6 +13,11 @@ std::string GuidText(const uint8_t* g) {
                 g[11], g[12], g[13], g[14], g[15]);
 }
 
+std::string LittleEndianGuidText(const uint8_t* g) {
+  return Format("%08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X", Le32(g), Le16(g + 4), Le16(g + 6), Le16(g + 8), g[10],
+                g[11], g[12], g[13], g[14], g[15]);
+}
+
 void Ucs2BeToAscii(char* dest, const uint8_t* source, int n) {
   int i = 0;
   for (; i < n; ++i) dest[i] = static_cast<char>(source[2 * i + 1]);

@@ -12,6 +12,9 @@ class Report;
 // A 16-byte GUID in its mixed-endian text form,
 // e.g. "C12A7328-F81F-11D2-BA4B-00A0C93EC93B".
 std::string GuidText(const uint8_t* guid);
+// The same with the fourth group little-endian too, as the LEAN and QOR
+// file systems store and show their volume GUIDs.
+std::string LittleEndianGuidText(const uint8_t* guid);
 
 // Keeps the low byte of each big-endian 16-bit character: n characters,
 // then a terminating zero (dest holds n + 1 bytes).

@@ -12,15 +12,6 @@ namespace trovik::lean {
 // inode block and indirect block are all one 512-byte sector.
 inline constexpr uint32_t kBlockBytes = 512;
 
-// A GUID's text groups: four little-endian numbers, then six bytes.
-namespace guid {
-inline constexpr U32 kData1{0};
-inline constexpr U16 kData2{4};
-inline constexpr U16 kData3{6};
-inline constexpr U16 kData4{8};
-inline constexpr Bytes kNode{10, 6};
-}  // namespace guid
-
 namespace super {
 inline constexpr size_t kSize = kBlockBytes;
 inline constexpr uint32_t kMagicValue = 0x4E41454C;  // "LEAN"

@@ -3,6 +3,7 @@
 #include <cinttypes>
 
 #include "decoders/common/Checksums.h"
+#include "decoders/common/FieldText.h"
 #include "decoders/lean/LeanDecoders.h"
 #include "decoders/lean/LeanLayout.h"
 #include "engine/ByteOrder.h"
@@ -51,11 +52,7 @@ DumpEnd DumpLeanSuper(DumpContext& ctx) {
                 state & 1);
   if (state & kStateUndefinedBits) report.Flag(" <-- Bits 15:3 must be zero.");
 
-  const uint8_t* guid = At(block, kGuid);
-  const uint8_t* node = At(guid, lean::guid::kNode);
-  report.Printf("                   GUID: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n",
-                Get(guid, lean::guid::kData1), Get(guid, lean::guid::kData2), Get(guid, lean::guid::kData3),
-                Get(guid, lean::guid::kData4), node[0], node[1], node[2], node[3], node[4], node[5]);
+  report.Printf("                   GUID: %s\n", LittleEndianGuidText(At(block, kGuid)).c_str());
 
   // The label is NUL-padded, but a full 64-byte label has no NUL at all.
   const uint8_t* label = At(block, kLabel);

@@ -9,15 +9,6 @@
 
 namespace trovik::qor {
 
-// A GUID's text groups: four little-endian numbers, then six bytes.
-namespace guid {
-inline constexpr U32 kData1{0};
-inline constexpr U16 kData2{4};
-inline constexpr U16 kData3{6};
-inline constexpr U16 kData4{8};
-inline constexpr Bytes kNode{10, 6};
-}  // namespace guid
-
 namespace super {
 inline constexpr size_t kSize = 512;
 inline constexpr uint32_t kSig0Value = 0x514F5246;  // 'QORF'

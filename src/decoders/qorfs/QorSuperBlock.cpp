@@ -3,8 +3,8 @@
 #include <cinttypes>
 #include <string>
 
-#include "decoders/common/FieldText.h"
 #include "decoders/common/Checksums.h"
+#include "decoders/common/FieldText.h"
 #include "decoders/qorfs/QorDecoders.h"
 #include "decoders/qorfs/QorLayout.h"
 #include "engine/ByteOrder.h"
@@ -95,11 +95,7 @@ DumpEnd DumpQorSuper(DumpContext& ctx) {
   else
     report.Note(" (correct)");
 
-  const uint8_t* guid = At(block, kGuid);
-  const uint8_t* node = At(guid, qor::guid::kNode);
-  report.Printf("                  guid: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", Get(guid, qor::guid::kData1),
-                Get(guid, qor::guid::kData2), Get(guid, qor::guid::kData3), Get(guid, qor::guid::kData4), node[0],
-                node[1], node[2], node[3], node[4], node[5]);
+  report.Printf("                  guid: %s\n", LittleEndianGuidText(At(block, kGuid)).c_str());
 
   report.Add("                 Label: ");
   report.AddPrintable(At(block, kLabel), kLabel.size);
