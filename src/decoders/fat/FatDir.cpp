@@ -1,5 +1,4 @@
 // Short (8.3) and long-name directory entry listings.
-#include <array>
 #include <cstring>
 
 #include "decoders/fat/FatDecoders.h"
@@ -35,7 +34,8 @@ bool ClusterZeroAllowed(const uint8_t* e) {
   return std::memcmp(At(e, dir::kShortName), "..         ", dir::kShortName.size) == 0;
 }
 
-void ListDirEntry(Report& report, const uint8_t* e) {
+void ListDirEntry(Report& report, const WalkItem& item) {
+  const uint8_t* e = item.bytes;
   report.Add("                  Name: ");
   report.AddPrintable(At(e, dir::kName), dir::kName.size);
   report.Add("\n             Extension: ");
@@ -72,7 +72,8 @@ void ListDirEntry(Report& report, const uint8_t* e) {
   report.Add("\n");
 }
 
-void ListLfnEntry(Report& report, const uint8_t* e) {
+void ListLfnEntry(Report& report, const WalkItem& item) {
+  const uint8_t* e = item.bytes;
   const uint8_t sequence = Get(e, lfn::kSequence);
   report.Printf("            Sequ_flags: %02X  (deleted = %c last = %c number = %i) \n", sequence,
                 (sequence & 0x80) ? 'Y' : 'N', (sequence & 0x40) ? 'Y' : 'N', sequence & 0x3F);
@@ -98,33 +99,16 @@ void ListLfnEntry(Report& report, const uint8_t* e) {
 }  // namespace
 
 DumpEnd DumpFatDir(DumpContext& ctx) {
-  Report& report = ctx.report;
-  std::array<uint8_t, dir::kSize> entry;
-  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
-    ctx.Read(entry.data(), entry.size());
-    report.Printf("FAT Root Entry (non LFN) (0x%08X)\n", ctx.start);
-    ctx.CheckExtent(entry.size());
-    ListDirEntry(report, entry.data());
-    report.AppendPending();
-    ctx.Advance(dir::kSize);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+  return WalkItems(
+      ctx, dir::kSize,
+      [](Report& r, const WalkItem& item) { r.Printf("FAT Root Entry (non LFN) (0x%08X)\n", item.shown); },
+      ListDirEntry);
 }
 
 DumpEnd DumpFatLfn(DumpContext& ctx) {
-  Report& report = ctx.report;
-  std::array<uint8_t, lfn::kSize> entry;
-  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
-    ctx.Read(entry.data(), entry.size());
-    report.Printf("FAT Root Entry (LFN) (0x%08X)\n", ctx.start);
-    ctx.CheckExtent(entry.size());
-    ListLfnEntry(report, entry.data());
-    report.AppendPending();
-    ctx.Advance(lfn::kSize);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+  return WalkItems(
+      ctx, lfn::kSize, [](Report& r, const WalkItem& item) { r.Printf("FAT Root Entry (LFN) (0x%08X)\n", item.shown); },
+      ListLfnEntry);
 }
 
 }  // namespace trovik
