@@ -35,7 +35,7 @@ bool EditStructure(QWidget* parent, DumpType type, std::span<uint8_t> bytes, int
                    FileAccess& file) {
   switch (type) {
     case DumpType::FatBpb:
-      return bytes.size() == fat::kBpbSize && EditBpb(parent, bytes.data());
+      return bytes.size() == fat::bpb::kSize && EditBpb(parent, bytes.data());
     case DumpType::Mbr:
       return bytes.size() == mbr::entry::kSize && EditMbrEntry(parent, bytes.data(), index);
     case DumpType::GptHeader:
