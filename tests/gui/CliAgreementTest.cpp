@@ -18,7 +18,6 @@
 #include "catalog/Catalog.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "map/StructureMap.h"
 #include "support/Program.h"
 
 namespace trovik {
@@ -134,6 +133,17 @@ class StructuresPanelTest : public test::FrameTest {
     frame.DumpFile(QString::fromStdString(path));
     ASSERT_TRUE(test::WaitFor([&] { return panel->IsFilled(); }));
   }
+  // The tree a row a line in the rows' order, indented by depth.
+  QString Tree() {
+    QString out;
+    for (size_t i = 0; i < panel->Rows().size(); ++i) {
+      const QTreeWidgetItem* item = panel->ItemOfRow(static_cast<int>(i));
+      for (const QTreeWidgetItem* up = item->parent(); up; up = up->parent()) out += "    ";
+      for (int column = 0; column < item->columnCount(); ++column) out += item->text(column) + " | ";
+      out += '\n';
+    }
+    return out;
+  }
 
   StructuresPanel* panel = frame.Structures();
 };
@@ -141,26 +151,10 @@ class StructuresPanelTest : public test::FrameTest {
 TEST_F(StructuresPanelTest, TreeHoldsTheMapAndRowsAndDumpAllDumpAsTheirRequests) {
   const std::string path = MakeDisk(scratch);
   OpenAndWait(path);
-  auto file = PosixFile::Open(path, OpenMode::ReadOnly);
-  std::vector<MapRow> expected = BuildMap(*file);
-  test::ScriptedHost quiet;
-  for (MapRow& row : expected) CountRed(row, *file, quiet);
-
-  ASSERT_EQ(panel->Rows().size(), expected.size());
+  test::ExpectListing(Tree(), "gui/structures-disk");
   int nested = -1;
-  for (size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(expected[i].what);
-    const MapRow& row = expected[i];
-    const bool typed = row.type != DumpType::None;
-    const QTreeWidgetItem* item = panel->ItemOfRow(static_cast<int>(i));
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->parent(), panel->ItemOfRow(row.parent));
-    EXPECT_EQ(item->text(0).toULongLong(nullptr, 16), row.offset);
-    EXPECT_EQ(item->text(1).toStdString(), typed ? FindDumpType(row.type)->name : "");
-    EXPECT_EQ(item->text(3), typed ? QString::number(row.red) : QString());
-    EXPECT_EQ(panel->Rows()[i].red, row.red);
-    if (row.parent >= 0 && typed) nested = static_cast<int>(i);
-  }
+  for (size_t i = 0; i < panel->Rows().size(); ++i)
+    if (panel->Rows()[i].parent >= 0 && panel->Rows()[i].type != DumpType::None) nested = static_cast<int>(i);
   ASSERT_GE(nested, 1) << "the disk's partition should hold structures";
 
   // A double-click dumps at the caret; so does Enter, on the row above.
@@ -176,9 +170,9 @@ TEST_F(StructuresPanelTest, TreeHoldsTheMapAndRowsAndDumpAllDumpAsTheirRequests)
   tree->setCurrentItem(panel->ItemOfRow(nested - 1));
   QTest::keyClick(tree, Qt::Key_Return);
   Runner()->WaitForFinished();
-
-  const std::string first = test::RunOnFile(RowRequest(expected[size_t(nested)]), *file).marked;
-  const std::string second = test::RunOnFile(RowRequest(expected[size_t(nested - 1)]), *file).marked;
+  auto file = PosixFile::Open(path, OpenMode::ReadOnly);
+  const std::string first = test::RunOnFile(RowRequest(panel->Rows()[size_t(nested)]), *file).marked;
+  const std::string second = test::RunOnFile(RowRequest(panel->Rows()[size_t(nested - 1)]), *file).marked;
   // These reports hold ASCII and the middle dot, the same in Latin-1.
   EXPECT_EQ(test::Marked(Doc()->Text()).toStdString(), "before\n" + QString::fromLatin1(second + first).toStdString() + "after");
 
@@ -194,17 +188,9 @@ TEST_F(StructuresPanelTest, TreeHoldsTheMapAndRowsAndDumpAllDumpAsTheirRequests)
 TEST_F(StructuresPanelTest, AnotherFileReplacesTheMapStillFilling) {
   // Nothing of the first file's fill may land in the second file's tree.
   panel->Open(QString::fromStdString(MakeDisk(scratch)));
-  const std::string iso = test::TestDataPath("optical/iso-joliet.iso");
-  panel->Open(QString::fromStdString(iso));
+  panel->Open(QString::fromStdString(test::TestDataPath("optical/iso-joliet.iso")));
   ASSERT_TRUE(test::WaitFor([&] { return panel->IsFilled(); }));
-  auto file = PosixFile::Open(iso, OpenMode::ReadOnly);
-  std::vector<MapRow> expected = BuildMap(*file);
-  test::ScriptedHost quiet;
-  ASSERT_EQ(panel->Rows().size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(panel->Rows()[i].offset, expected[i].offset);
-    EXPECT_EQ(panel->Rows()[i].red, CountRed(expected[i], *file, quiet));
-  }
+  test::ExpectListing(Tree(), "gui/structures-iso");
 }
 
 }  // namespace
