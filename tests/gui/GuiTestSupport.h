@@ -72,9 +72,8 @@ QString Boxes(QWidget* dialog);
 // what they show). Actions: "set <box> <text>", "type <box> <keys>",
 // "retype <box> <keys>" (over its text), "check <button> on|off",
 // "key <widget> <key>" and "click <button>" (a message box they open is
-// shown and closed), "show" (every box),
-// "changes" (the bytes that differ from what they were at the start),
-// "result" (how the dialog closed).
+// shown and closed), "show" (every box), "changes" (the bytes that differ
+// from what they were at the start), "result" (how the dialog closed).
 void PlayTranscript(QWidget* dialog, std::string_view name, std::span<const uint8_t> bytes = {});
 
 // The text in code page 1252, as the core writes it.
