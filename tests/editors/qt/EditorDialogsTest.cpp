@@ -88,8 +88,9 @@ TEST(EditorEntryPoints, CancelAndEscapeLeaveTheBytesAsTheyWere) {
   EXPECT_EQ(closedByEscape, (std::vector<QString>{"Edit BPB", "LBA to CHS"}));
 }
 
-// Edit mode's one entry opens the type's own dialog; a type without one, or
-// bytes of another size, is answered with Cancel and opens nothing.
+// Edit mode's one entry opens the type's own dialog and tells whether it
+// was left with OK; a type without one, or bytes of another size, is
+// answered with Cancel and opens nothing.
 TEST(EditorEntryPoints, EachEditableTypeOpensItsDialog) {
   MemoryFile file(Bytes(0x4000));
   for (const auto& [type, size, title] :
@@ -97,16 +98,20 @@ TEST(EditorEntryPoints, EachEditableTypeOpensItsDialog) {
         {DumpType::GptHeader, size_t{512}, "Edit GPT Header"}, {DumpType::GptEntry, size_t{128}, "Edit GPT Entry"}}) {
     Bytes bytes(size), wrong(size + 1);
     QString shown;
-    const auto cancel = [&](QWidget* dialog) {
-      shown += dialog->windowTitle();
-      Click(dialog, "cancel");
+    const auto press = [&shown](const char* button) {
+      return [&shown, button](QWidget* dialog) {
+        shown += dialog->windowTitle() + " ";
+        Click(dialog, button);
+      };
     };
-    AnswerNextModal(cancel);
+    AnswerNextModal(press("cancel"));
     EXPECT_FALSE(EditStructure(nullptr, type, bytes, 0, 0x200, file));
-    QPointer<QTimer> watcher = AnswerNextModal(cancel);
+    AnswerNextModal(press("ok"));
+    EXPECT_TRUE(EditStructure(nullptr, type, bytes, 0, 0x200, file));
+    QPointer<QTimer> watcher = AnswerNextModal(press("cancel"));
     EXPECT_FALSE(EditStructure(nullptr, type, wrong, 0, 0x200, file));
     EXPECT_FALSE(EditStructure(nullptr, DumpType::FatDir, bytes, 0, 0x200, file));
-    EXPECT_EQ(shown, QLatin1String(title));
+    EXPECT_EQ(shown, QString("%1 %1 ").arg(title));
     delete watcher.data();
   }
 }
