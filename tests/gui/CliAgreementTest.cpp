@@ -27,12 +27,8 @@ namespace {
 // tab and line feed, DEL and the code page's five unassigned bytes are the
 // middle dot there.
 QString AsTerminalShows(QString text) {
-  for (QChar& c : text) {
-    const char16_t u = c.unicode();
-    if ((u < 0x20 && u != '\t' && u != '\n') || u == 0x7F || u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 ||
-        u == 0x9D)
-      c = QChar(0xB7);
-  }
+  for (QChar& c : text)
+    if ((c < u' ' && c != u'\t' && c != u'\n') || QStringView(u"\x7F\x81\x8D\x8F\x90\x9D").contains(c)) c = QChar(0xB7);
   return text;
 }
 

@@ -55,10 +55,6 @@ QString MessageOf(const std::function<void()>& action);
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
 
 inline QLineEdit* Box(QWidget* dialog, const char* name) { return dialog->findChild<QLineEdit*>(QLatin1String(name)); }
-inline QString Text(QWidget* dialog, const char* name) {
-  QLineEdit* box = Box(dialog, name);
-  return box ? box->text() : QStringLiteral("<no box %1>").arg(QLatin1String(name));
-}
 inline void Click(QWidget* dialog, const char* name) { dialog->findChild<QPushButton*>(QLatin1String(name))->click(); }
 
 // Every named box of the dialog as "name: [text]" (with its selection and

@@ -121,23 +121,21 @@ class ReportEditing : public test::FrameTest {
   }
   void Trigger(int id) { frame.Action(id)->trigger(); }
 
-  CTrovikDoc* doc = Doc();
-  CTrovikView* view = View();
   const QString report = QStringLiteral("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n");
 };
 
 TEST_F(ReportEditing, OpenTextReplacesTheReportUncolouredAndThenSaveAsksForAName) {
   const QString a = File("A.txt");
-  ASSERT_TRUE(doc->SaveTo(a, nullptr));
-  EXPECT_FALSE(doc->IsModified());
+  ASSERT_TRUE(Doc()->SaveTo(a, nullptr));
+  EXPECT_FALSE(Doc()->IsModified());
   EXPECT_EQ(QString::fromStdString(test::ReadText(a.toStdString())), report);
-  doc->Replace(0, 0, u"edited ");
+  Doc()->Replace(0, 0, u"edited ");
   ASSERT_TRUE(frame.OpenTextFile(a));  // replaces the edited report without asking
-  EXPECT_EQ(test::Marked(doc->Text()), report);
+  EXPECT_EQ(test::Marked(Doc()->Text()), report);
   // Save must not overwrite A, the last file saved, with another file's text.
   ASSERT_TRUE(frame.OpenTextFile(File("B.txt", "B's text\n")));
   EXPECT_TRUE(frame.windowTitle().startsWith(QStringLiteral("Untitled")));
-  EXPECT_FALSE(doc->IsModified());
+  EXPECT_FALSE(Doc()->IsModified());
   QString asked;
   test::AnswerNextModal([&](QWidget* modal) {
     asked = modal->metaObject()->className();
@@ -152,7 +150,7 @@ TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
   std::string chunk;
   while (chunk.size() < (1 << 20)) chunk += "\n00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     ................";
   auto fill = [&] {
-    for (int i = 0; i < 160; ++i) doc->InsertReportBytes(doc->Text().Length(), chunk, {});
+    for (int i = 0; i < 160; ++i) Doc()->InsertReportBytes(Doc()->Text().Length(), chunk, {});
   };
   const uint64_t before = ResidentMemoryBytes();
   ASSERT_GT(before, 0u);
@@ -160,7 +158,7 @@ TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
   ASSERT_GT(ResidentMemoryBytes(), before + (120 << 20));  // 160 MiB of report text
   test::ClickInNextBox(QStringLiteral("&No"));
   Trigger(ID_FILE_NEW);
-  EXPECT_TRUE(doc->Text().IsEmpty());
+  EXPECT_TRUE(Doc()->Text().IsEmpty());
   EXPECT_LT(ResidentMemoryBytes(), before + (40 << 20));
   fill();
   ASSERT_TRUE(frame.OpenTextFile(File("small.txt", "small\n")));
@@ -168,46 +166,46 @@ TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
 }
 
 TEST_F(ReportEditing, UndoCutCopyPasteFindAndReplaceThroughTheCommands) {
-  view->SetSelection(5, 26);
-  QTest::keyClick(view, Qt::Key_Delete);
+  View()->SetSelection(5, 26);
+  QTest::keyClick(View(), Qt::Key_Delete);
   EXPECT_EQ(Text(), QStringLiteral("Boot Start LBA: 63\n"));
-  QTest::keyClicks(view, "xy");
+  QTest::keyClicks(View(), "xy");
   Trigger(ID_EDIT_UNDO);  // the typing
   Trigger(ID_EDIT_UNDO);  // the deletion, with its colour
-  EXPECT_EQ(test::Marked(doc->Text()), QStringLiteral("Boot ID: 0x12[[ <-- Invalid\n]]Start LBA: 63\n"));
+  EXPECT_EQ(test::Marked(Doc()->Text()), QStringLiteral("Boot ID: 0x12[[ <-- Invalid\n]]Start LBA: 63\n"));
   EXPECT_FALSE(frame.Action(ID_EDIT_UNDO)->isEnabled());
 
   ReportText::FindOptions options;
-  EXPECT_TRUE(view->FindText(QStringLiteral("lba"), options));
-  EXPECT_EQ(view->SelectedText(), QStringLiteral("LBA"));
-  EXPECT_EQ(view->ReplaceAll(QStringLiteral("0x"), QStringLiteral("$"), options), 1);
+  EXPECT_TRUE(View()->FindText(QStringLiteral("lba"), options));
+  EXPECT_EQ(View()->SelectedText(), QStringLiteral("LBA"));
+  EXPECT_EQ(View()->ReplaceAll(QStringLiteral("0x"), QStringLiteral("$"), options), 1);
   EXPECT_EQ(Text(), QStringLiteral("Boot ID: $12 <-- Invalid\nStart LBA: 63\n"));
   Trigger(ID_EDIT_UNDO);
   EXPECT_EQ(Text(), report);
 
-  view->SetSelection(0, 4);
+  View()->SetSelection(0, 4);
   Trigger(ID_EDIT_COPY);
-  view->SetSelection(26, 26);
+  View()->SetSelection(26, 26);
   Trigger(ID_EDIT_PASTE);
   EXPECT_TRUE(Text().startsWith(QStringLiteral("Boot ID: 0x12 <-- Invalid\nBootStart")));
   Trigger(ID_EDIT_SELECT_ALL);
   Trigger(ID_EDIT_CUT);
-  EXPECT_TRUE(doc->Text().IsEmpty());
+  EXPECT_TRUE(Doc()->Text().IsEmpty());
   EXPECT_EQ(QApplication::clipboard()->text().size(), report.size() + 4);
 }
 
 TEST_F(ReportEditing, LongLinesScrollSidewaysAndPrintWithHalfInchMarginsOnAsManyPagesAsTheyNeed) {
   QString lines;
   for (int i = 0; i < 300; ++i) lines += QStringLiteral("line %1 ").arg(i) + QString(300, QLatin1Char('-')) + '\n';
-  doc->InsertReport(0, lines, false);
-  EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);  // not wrapped
+  Doc()->InsertReport(0, lines, false);
+  EXPECT_GT(View()->horizontalScrollBar()->maximum(), 0);  // not wrapped
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(File("report.pdf"));
   SetReportMargins(printer);
   EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Inch), QMarginsF(0.5, 0.5, 0.5, 0.5));
   // 302 lines of 10 pt text on 10 inches of paper: about 70 lines a page.
-  const int pages = PrintReport(printer, doc->Text(), CTrovikView::DefaultReportFont());
+  const int pages = PrintReport(printer, Doc()->Text(), CTrovikView::DefaultReportFont());
   EXPECT_GE(pages, 4);
   EXPECT_LE(pages, 7);
   EXPECT_GT(QFile(printer.outputFileName()).size(), 1000);

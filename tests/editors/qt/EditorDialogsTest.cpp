@@ -55,9 +55,9 @@ TEST(EditorDialogs, GenerateMakesANewSerialEveryTime) {
   Bytes bpb = Slice("fat/fat12.img", 0, 62);
   CEditBpbDlg dialog(bpb.data());
   Click(&dialog, "generate");
-  const QString first = Text(&dialog, "serial");
+  const QString first = Box(&dialog, "serial")->text();
   Click(&dialog, "generate");
-  EXPECT_NE(Text(&dialog, "serial"), first);
+  EXPECT_NE(Box(&dialog, "serial")->text(), first);
   EXPECT_NE(first, "0x1234ABCD");
 }
 
