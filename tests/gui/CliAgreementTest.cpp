@@ -1,21 +1,24 @@
 // The window and trovik-dump give the same report for the same request:
 // every sample image under every dump type, text and red ranges, and the
-// same messages.
+// same messages. The Structures panel maps a file opened in the window in
+// the background into a tree of the map's rows; a row dumps into the report
+// at the caret as its own request does, and Dump All as
+// `trovik-dump --map --all`.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
+#include <QDialog>
+#include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 
-#include "GuiTestSupport.h"
-#include "app/DumpRunner.h"
-#include "app/MainFrame.h"
-#include "app/TrovikDoc.h"
+#include "FrameTest.h"
+#include "app/StructuresPanel.h"
 #include "catalog/Catalog.h"
+#include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
 #include "support/Program.h"
-#include "support/Scratch.h"
 
 namespace trovik {
 namespace {
@@ -24,12 +27,8 @@ namespace {
 // tab and line feed, DEL and the code page's five unassigned bytes are the
 // middle dot there.
 QString AsTerminalShows(QString text) {
-  for (QChar& c : text) {
-    const char16_t u = c.unicode();
-    if ((u < 0x20 && u != '\t' && u != '\n') || u == 0x7F || u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 ||
-        u == 0x9D)
-      c = QChar(0xB7);
-  }
+  for (QChar& c : text)
+    if ((c < u' ' && c != u'\t' && c != u'\n') || QStringView(u"\x7F\x81\x8D\x8F\x90\x9D").contains(c)) c = QChar(0xB7);
   return text;
 }
 
@@ -79,14 +78,9 @@ TEST_P(CliAgreement, SameReportAndMessagesForEveryType) {
     const auto cli = test::RunProgram({TROVIK_DUMP_PATH, "-t", std::to_string(static_cast<int>(type.id)), "-s", start,
                                        "-e", end, "-n", std::to_string(count), "--color", "always", path});
 
-    DumpRequest request;
-    request.dumpType = type.id;
-    request.start = start;
-    request.end = end;
-    request.count = count;
     frame.Document()->NewDocument();
     shown.clear();
-    runner.Start(PosixFile::Open(path, OpenMode::ReadOnly), request);
+    runner.Start(PosixFile::Open(path, OpenMode::ReadOnly), test::MakeRequest(type.id, start, end, count));
     runner.WaitForFinished();
     const ReportText& report = frame.Document()->Text();
     const QString window = test::Marked(AsTerminalShows(report.ToPlainText()), report.RedRanges(0, report.Length()), true);
@@ -97,20 +91,103 @@ TEST_P(CliAgreement, SameReportAndMessagesForEveryType) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SampleImages, CliAgreement,
-    testing::Values("partition/mbr.bin", "partition/gpt.bin", "fat/fat12.img", "fat/fat16-head.bin",
-                    "fat/fat32-reserved.bin", "fat/fat32-root.bin", "ext2/ext2-super.bin", "ext2/ext2-gdt.bin",
-                    "ext2/ext2-inodes.bin", "ext2/ext2-root.bin", "ext2/ext3-super.bin", "ext2/ext3-gdt.bin",
-                    "ext2/ext3-inodes.bin", "ext2/ext3-root.bin", "ext2/ext3-journal.bin", "ext2/ext4-super.bin",
-                    "ext2/ext4-gdt.bin", "ext2/ext4-inodes.bin", "ext2/ext4-root.bin", "ext2/ext4-journal.bin",
-                    "optical/iso-joliet.iso", "optical/udf-512.img", "optical/udf-files.bin", "exe/hello32.exe",
-                    "exe/hello64.exe", "exe/greet32.dll"),
-    [](const testing::TestParamInfo<std::string>& info) {
-      std::string name;
-      for (char c : info.param) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-      return name;
-    });
+// Every sample image of the families' test data.
+std::vector<std::string> SampleImages() {
+  std::vector<std::string> images;
+  for (const char* folder : {"partition", "fat", "ext2", "optical", "exe"})
+    for (const auto& entry : std::filesystem::directory_iterator(test::TestDataPath(folder)))
+      if (std::string ext = entry.path().extension(); ext != ".txt" && ext != ".sh" && ext != ".objdump")
+        images.push_back(std::string(folder) + "/" + entry.path().filename().string());
+  std::sort(images.begin(), images.end());
+  return images;
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleImages, CliAgreement, testing::ValuesIn(SampleImages()), [](const auto& info) {
+  std::string name = info.param;
+  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
+
+// A disk whose MBR (built here) holds one FAT12 partition at sector 1: the
+// FAT12 test image.
+std::string MakeDisk(const test::ScratchDir& dir) {
+  std::vector<uint8_t> disk(512), fat = test::ReadTestFile("fat/fat12.img");
+  disk[0x1BE + 4] = 0x01;
+  disk[0x1BE + 8] = 1;
+  PutLe32(&disk[0x1BE + 12], static_cast<uint32_t>(fat.size() / 512));
+  disk[510] = 0x55;
+  disk[511] = 0xAA;
+  disk.insert(disk.end(), fat.begin(), fat.end());
+  return dir.Write("disk.img", disk);
+}
+
+class StructuresPanelTest : public test::FrameTest {
+ protected:
+  // Opens the file the way File > Open does, closing the request dialog.
+  void OpenAndWait(const std::string& path) {
+    test::AnswerNextModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    frame.DumpFile(QString::fromStdString(path));
+    ASSERT_TRUE(test::WaitFor([&] { return panel->IsFilled(); }));
+  }
+  // The tree a row a line in the rows' order, indented by depth.
+  QString Tree() {
+    QString out;
+    for (size_t i = 0; i < panel->Rows().size(); ++i) {
+      const QTreeWidgetItem* item = panel->ItemOfRow(static_cast<int>(i));
+      for (const QTreeWidgetItem* up = item->parent(); up; up = up->parent()) out += "    ";
+      for (int column = 0; column < item->columnCount(); ++column) out += item->text(column) + " | ";
+      out += '\n';
+    }
+    return out;
+  }
+
+  StructuresPanel* panel = frame.Structures();
+};
+
+TEST_F(StructuresPanelTest, TreeHoldsTheMapAndRowsAndDumpAllDumpAsTheirRequests) {
+  const std::string path = MakeDisk(scratch);
+  OpenAndWait(path);
+  test::ExpectListing(Tree(), "gui/structures-disk");
+  int nested = -1;
+  for (size_t i = 0; i < panel->Rows().size(); ++i)
+    if (panel->Rows()[i].parent >= 0 && panel->Rows()[i].type != DumpType::None) nested = static_cast<int>(i);
+  ASSERT_GE(nested, 1) << "the disk's partition should hold structures";
+
+  // A double-click dumps at the caret; so does Enter, on the row above.
+  View()->ReplaceSelection(QStringLiteral("before\nafter"));
+  View()->SetSelection(7, 7);
+  QTreeWidget* tree = panel->Tree();
+  QTreeWidgetItem* item = panel->ItemOfRow(nested);
+  tree->scrollToItem(item);
+  const QPoint centre = tree->visualItemRect(item).center();
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre);  // the view wants the press of a double-click
+  QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, centre);
+  Runner()->WaitForFinished();
+  tree->setCurrentItem(panel->ItemOfRow(nested - 1));
+  QTest::keyClick(tree, Qt::Key_Return);
+  Runner()->WaitForFinished();
+  auto file = PosixFile::Open(path, OpenMode::ReadOnly);
+  const std::string first = test::RunOnFile(RowRequest(panel->Rows()[size_t(nested)]), *file).marked;
+  const std::string second = test::RunOnFile(RowRequest(panel->Rows()[size_t(nested - 1)]), *file).marked;
+  // These reports hold ASCII and the middle dot, the same in Latin-1.
+  EXPECT_EQ(test::Marked(Doc()->Text()).toStdString(), "before\n" + QString::fromLatin1(second + first).toStdString() + "after");
+
+  // Dump All writes what `trovik-dump --map --all` writes.
+  Doc()->NewDocument();
+  panel->DumpAllAction()->trigger();
+  Runner()->WaitForFinished();
+  const test::ProgramOutcome cli = test::RunProgram({TROVIK_DUMP_PATH, "--map", "--all", path});
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  EXPECT_EQ(Doc()->Text().ToPlainText().toStdString(), cli.out);
+}
+
+TEST_F(StructuresPanelTest, AnotherFileReplacesTheMapStillFilling) {
+  // Nothing of the first file's fill may land in the second file's tree.
+  panel->Open(QString::fromStdString(MakeDisk(scratch)));
+  panel->Open(QString::fromStdString(test::TestDataPath("optical/iso-joliet.iso")));
+  ASSERT_TRUE(test::WaitFor([&] { return panel->IsFilled(); }));
+  test::ExpectListing(Tree(), "gui/structures-iso");
+}
 
 }  // namespace
 }  // namespace trovik

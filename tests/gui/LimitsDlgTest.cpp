@@ -1,48 +1,43 @@
 // The dump request dialog as a person uses it: defaults per type, the start
 // field's auto-fill, the byte/sector toggle, Count validation, the settings
-// it keeps under their keys, its help.
+// it keeps under their keys, its help. The dialog plays transcripts of
+// actions and what they show (tests/golden/gui/request-*.txt).
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 
 #include "GuiTestSupport.h"
-#include "gui/AppSettings.h"
 #include "catalog/Catalog.h"
+#include "gui/AppSettings.h"
 #include "request/LimitsDlg.h"
 
 namespace trovik {
 namespace {
 
-using test::AnswerNextModal;
-using test::ShownMessage;
-
 class LimitsDlgTest : public testing::Test {
  protected:
+  // Names the controls the transcripts use (the dialog knows them by ID).
+  void SetUp() override {
+    for (const auto& [id, name] : {std::pair{1000, "start"}, {1001, "end"}, {1005, "count"}, {1048, "iso"},
+                                   {1050, "offset"}, {1, "dumpIt"}, {3, "edit"}})
+      dlg.Control(id)->setObjectName(QLatin1String(name));
+    for (DumpType type : {DumpType::Mbr, DumpType::DosDebug, DumpType::OhciHcca, DumpType::QorSlot, DumpType::FatBpb,
+                          DumpType::Ext2Super, DumpType::FatDir})
+      dlg.TypeButton(static_cast<int>(type))->setObjectName(QLatin1String(FindDumpType(type)->name));
+  }
   void Open() {
     dlg.m_strStart = QStringLiteral("0x00000000");
     dlg.m_strEnd = QStringLiteral("0x000FFFFF");
     dlg.show();
   }
-  QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(dlg.Control(id)); }
-  QPushButton* Button(int id) { return qobject_cast<QPushButton*>(dlg.Control(id)); }
-  void Choose(DumpType type) {
-    dlg.TypeButton(static_cast<int>(type))->click();
-    ASSERT_EQ(dlg.m_nDumpType, static_cast<int>(type));
-  }
-  QLineEdit* Start() { return Edit(1000); }
-  QLineEdit* End() { return Edit(1001); }
-  QLineEdit* Count() { return Edit(1005); }
 
   CLimitsDlg dlg;
+  QSettings store{QStringLiteral("Velmarra"), QStringLiteral("trovik")};
 };
 
 TEST_F(LimitsDlgTest, HoldsEveryTypeOfTheTableTwoDisabledAndOpensInTheStoredModes) {
-  QSettings store(QStringLiteral("Velmarra"), QStringLiteral("trovik"));
   store.setValue(QStringLiteral("Settings/offset_type"), 1);
   store.setValue(QStringLiteral("Settings/is_iso"), 1);
   Open();
@@ -54,139 +49,50 @@ TEST_F(LimitsDlgTest, HoldsEveryTypeOfTheTableTwoDisabledAndOpensInTheStoredMode
     if (!radio->isEnabled()) disabled.push_back(static_cast<int>(info.id));
   }
   EXPECT_EQ(disabled, (std::vector<int>{1007, 1036}));  // Pascal, Iso. Transfer Desc.
-  EXPECT_FALSE(Button(1)->isEnabled());  // nothing to dump yet
-  EXPECT_FALSE(Button(3)->isEnabled());
-  EXPECT_FALSE(Count()->isEnabled());
-  EXPECT_LE(dlg.sizeHint().width(), 1366);  // it fits a 1366x768 screen
+  EXPECT_LE(dlg.sizeHint().width(), 1366);              // it fits a 1366x768 screen
   EXPECT_LE(dlg.sizeHint().height(), 700);
-  EXPECT_EQ(Button(1050)->text(), QStringLiteral("Starting Sector:"));
-  auto* iso = qobject_cast<QCheckBox*>(dlg.Control(1048));
-  EXPECT_TRUE(iso->isVisible());
-  EXPECT_TRUE(iso->isChecked());
+  test::PlayTranscript(&dlg, "gui/request-stored-modes");
 }
 
-TEST_F(LimitsDlgTest, TypeDefaultsFillCountStartEditAndEnd) {
+// Type defaults fill count, start, edit and end until the start is typed;
+// Escape closes without a request.
+TEST_F(LimitsDlgTest, TypesFillTheDefaultsUntilTheStartIsTyped) {
   Open();
-  EXPECT_FALSE(dlg.Control(1048)->isVisible());  // "Is ISO?" belongs to sector mode
-  Choose(DumpType::Mbr);
-  EXPECT_EQ(Count()->text(), QStringLiteral("4"));
-  EXPECT_TRUE(Count()->isEnabled());
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x000001BE"));
-  EXPECT_TRUE(Button(3)->isEnabled());
-  EXPECT_FALSE(End()->isEnabled());
-  EXPECT_TRUE(Button(1)->isEnabled());
-  EXPECT_EQ(dlg.m_nDumpType, 1038);
-
-  Choose(DumpType::DosDebug);
-  EXPECT_EQ(Count()->text(), QString());
-  EXPECT_FALSE(Count()->isEnabled());
-  EXPECT_TRUE(End()->isEnabled());
-  EXPECT_FALSE(Button(3)->isEnabled());
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x00000000"));  // not touched by the user: follows the type
-
-  Choose(DumpType::OhciHcca);
-  EXPECT_TRUE(End()->isEnabled());
-  Choose(DumpType::QorSlot);
-  EXPECT_EQ(Count()->text(), QStringLiteral("5"));
-}
-
-TEST_F(LimitsDlgTest, TypedStartStaysWhateverTypeIsChosen) {
+  test::PlayTranscript(&dlg, "gui/request-types");
   Open();
-  // The first edit after an auto-fill that did not change the text must
-  // still count as the user's.
-  Choose(DumpType::DosDebug);
-  Start()->selectAll();
-  QTest::keyClicks(Start(), "0x200");
-  EXPECT_TRUE(dlg.m_bStartEdited);
-  Choose(DumpType::Mbr);
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x200"));
-  Choose(DumpType::FatBpb);
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x200"));
-}
-
-TEST_F(LimitsDlgTest, ByteSectorToggleConvertsWithoutRounding) {
-  Open();
-  Start()->setText(QStringLiteral("0x400"));
-  End()->setText(QStringLiteral("0x7FF"));
-  QTest::mouseClick(Button(1050), Qt::LeftButton);
-  EXPECT_EQ(Button(1050)->text(), QStringLiteral("Starting Sector:"));
-  EXPECT_EQ(Start()->text(), QStringLiteral("2"));
-  EXPECT_EQ(End()->text(), QStringLiteral("3"));
-  EXPECT_TRUE(dlg.Control(1048)->isVisible());
-  EXPECT_EQ(Start()->selectedText(), QStringLiteral("2"));
-  QTest::mouseClick(Button(1050), Qt::LeftButton);
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x00000400"));
-  EXPECT_EQ(End()->text(), QStringLiteral("0x00000600"));
-  // With "Is ISO?" sectors are 2048 bytes.
-  QTest::mouseClick(Button(1050), Qt::LeftButton);
-  qobject_cast<QCheckBox*>(dlg.Control(1048))->setChecked(true);
-  Start()->setText(QStringLiteral("3"));
-  QTest::mouseClick(Button(1050), Qt::LeftButton);
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x00001800"));
-  // A toggle rewrites the start: the type no longer fills it in.
-  Choose(DumpType::Mbr);
-  EXPECT_EQ(Start()->text(), QStringLiteral("0x00001800"));
-}
-
-TEST_F(LimitsDlgTest, DumpItAndEditCloseWithTheRequestAndKeepTheModes) {
-  Open();
-  QTest::mouseClick(Button(1050), Qt::LeftButton);  // to sectors
-  Choose(DumpType::Mbr);
-  Count()->setText(QStringLiteral("2"));
-  QTest::mouseClick(Button(3), Qt::LeftButton);
-  EXPECT_EQ(dlg.result(), kResultEdit);
-  const DumpRequest request = dlg.Request();
-  EXPECT_EQ(request.dumpType, DumpType::Mbr);
-  EXPECT_EQ(request.count, 2);
-  EXPECT_EQ(request.offsetType, OffsetType::Sectors);
-  EXPECT_EQ(request.start, "0");  // the toggle counted as an edit of the start
-  EXPECT_EQ(request.result, kResultEdit);
-  EXPECT_EQ(QSettings(QStringLiteral("Velmarra"), QStringLiteral("trovik")).value("Settings/offset_type").toInt(), 1);
-
-  Open();
-  Choose(DumpType::Ext2Super);  // a type without Count runs once
-  QTest::mouseClick(Button(1), Qt::LeftButton);
+  dlg.TypeButton(static_cast<int>(DumpType::Ext2Super))->click();  // a type without Count runs once
+  qobject_cast<QAbstractButton*>(dlg.Control(1))->click();
   EXPECT_EQ(dlg.result(), kResultDump);
   EXPECT_EQ(dlg.Request().count, 1);
 }
 
-TEST_F(LimitsDlgTest, CountOutOfRangeKeepsTheDialogOpenButSavesTheModes) {
+// The byte/sector toggle converts without rounding and counts as an edit of
+// the start; "Edit" closes with the request and keeps the modes.
+TEST_F(LimitsDlgTest, ByteSectorToggleConvertsAndEditClosesWithTheRequest) {
   Open();
-  Choose(DumpType::FatDir);
-  qobject_cast<QCheckBox*>(dlg.Control(1048))->setChecked(true);
-  for (const char* bad : {"0", "16385", "99999"}) {
-    Count()->setText(QString::fromLatin1(bad));
-    ShownMessage message;
-    AnswerNextModal({}, &message);
-    QTest::mouseClick(Button(1), Qt::LeftButton);
-    EXPECT_TRUE(message.shown) << bad;
-    EXPECT_TRUE(message.text.contains(QStringLiteral("16384")));
-    EXPECT_TRUE(dlg.isVisible()) << bad;
-  }
-  EXPECT_TRUE(settings::IsIso());
-  Count()->setText(QStringLiteral("16384"));
-  QTest::mouseClick(Button(1), Qt::LeftButton);
-  EXPECT_FALSE(dlg.isVisible());
-  EXPECT_EQ(dlg.Request().count, 16384);
+  test::PlayTranscript(&dlg, "gui/request-toggle-edit");
+  const DumpRequest request = dlg.Request();
+  EXPECT_EQ(request.dumpType, DumpType::Mbr);
+  EXPECT_EQ(request.count, 2);
+  EXPECT_EQ(request.offsetType, OffsetType::Sectors);
+  EXPECT_EQ(request.start, "3");
+  EXPECT_EQ(request.result, kResultEdit);
+  EXPECT_EQ(store.value("Settings/offset_type").toInt(), 1);
 }
 
-TEST_F(LimitsDlgTest, CancelAndEscapeCloseWithoutARequest) {
-  Open();
-  Choose(DumpType::DosDebug);
-  QTest::keyClick(&dlg, Qt::Key_Escape);
-  EXPECT_FALSE(dlg.isVisible());
-  EXPECT_NE(dlg.result(), kResultDump);
-  EXPECT_NE(dlg.result(), kResultEdit);
-}
-
-TEST_F(LimitsDlgTest, F1ShowsHelpOnTheControlWithTheFocusOrSaysThereIsNone) {
+// Count out of range keeps the dialog open but saves the modes; F1 shows
+// the help of the control with the focus or says there is none.
+TEST_F(LimitsDlgTest, CountOutOfRangeKeepsItOpenAndF1Helps) {
   Open();
   dlg.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-  Start()->setFocus();
-  EXPECT_EQ(test::MessageOf([&] { QTest::keyClick(Start(), Qt::Key_F1); }),
-            QStringLiteral("Starting Byte/Sector Offset.\nDecimal or hexidecimal."));
+  test::PlayTranscript(&dlg, "gui/request-count-help");
   EXPECT_EQ(test::MessageOf([&] { dlg.ShowContextHelp(dlg.Control(1048)); }), QStringLiteral("No help for this item."));
+  EXPECT_TRUE(settings::IsIso());
+  qobject_cast<QLineEdit*>(dlg.Control(1005))->setText(QStringLiteral("16384"));
+  qobject_cast<QAbstractButton*>(dlg.Control(1))->click();
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(dlg.Request().count, 16384);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The main window: the placement kept by every close, saving and opening the
-// report as text, giving its memory back, the editing commands, printing.
+// The main window: its title and the editors', the placement kept by every
+// close, saving and opening the report as text, giving its memory back, the
+// editing commands, printing.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,18 +9,59 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
+#include <QWindow>
 
-#include "GuiTestSupport.h"
-#include "gui/AppSettings.h"
-#include "app/MainFrame.h"
+#include "FrameTest.h"
 #include "app/Memory.h"
 #include "app/ReportPrinter.h"
-#include "app/TrovikView.h"
 #include "app/WindowPlacement.h"
-#include "support/Scratch.h"
+#include "editors/qt/EditBpbDlg.h"
+#include "editors/qt/EditGptDlgs.h"
+#include "editors/qt/EditMbrDlg.h"
+#include "editors/qt/LbaChsDlg.h"
+#include "gui/AppSettings.h"
+#include "gui/DialogSupport.h"
 
 namespace trovik {
 namespace {
+
+// The window system adds the application's display name to every title
+// that does not end with it, so the program must not set one; the editors
+// are wide enough to show their titles whole.
+TEST(WindowTitles, AreTheProgramsOwnAndShownWhole) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(QStringLiteral("probe"));
+  const QString display = QGuiApplication::applicationDisplayName();
+  QCoreApplication::setApplicationName(name);
+  EXPECT_EQ(display, QStringLiteral("probe")) << "a display name is set: the window system adds it to every title";
+  CMainFrame frame;
+  frame.show();
+  EXPECT_EQ(frame.windowHandle()->title(), QStringLiteral("Untitled - trovik"));
+  QString boxTitle;
+  test::AnswerNextModal([&](QWidget* box) {
+    boxTitle = box->windowTitle();
+    box->close();
+  });
+  ShowPlainMessage(&frame, QStringLiteral("text"));
+  EXPECT_EQ(boxTitle, QStringLiteral("trovik"));
+
+  uint8_t bytes[512] = {};
+  MemoryFile file;
+  CEditBpbDlg bpb(bytes);
+  CEditMbrDlg mbr(bytes, 0);
+  CEditGptHeaderDlg header(bytes, 0, file);
+  CEditGptEntryDlg entry(bytes, 0);
+  CLbaChsDlg converter;
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&bpb, &mbr, &header, &entry, &converter}) {
+    dialog->show();
+    // Room for the title in a bold face, the window's icon and three buttons.
+    EXPECT_GE(dialog->width(), QFontMetrics(titleFont).horizontalAdvance(dialog->windowTitle()) + 4 * 32)
+        << dialog->windowTitle().toStdString();
+    dialog->close();
+  }
+}
 
 TEST(WindowPlacement, RecordRoundTripsAndOnlyAValidRecordOnAScreenIsUsed) {
   WindowPlacement p;
@@ -35,7 +77,6 @@ TEST(WindowPlacement, RecordRoundTripsAndOnlyAValidRecordOnAScreenIsUsed) {
   wrongLength[0] = 40;
   for (const QByteArray& bad : {record.left(43), record + '\0', wrongLength})
     EXPECT_FALSE(WindowPlacement::Decode(bad).has_value());
-
   CMainFrame frame;
   p.normal = QRect(50000, 50000, 700, 500);
   EXPECT_FALSE(WindowPlacement::Apply(frame, p.Encode()));
@@ -51,12 +92,11 @@ TEST(WindowPlacement, EveryCloseKeepsItForTheNextStartButACancelledCloseDoesNot)
     ASSERT_TRUE(test::WaitFor([&] { return frame.isMaximized(); }));
     // A modified report: closing asks, and Cancel keeps the window open.
     frame.Document()->Replace(0, 0, u"x");
-    test::AnswerNextModal([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Cancel)->click(); });
+    test::ClickInNextBox(QStringLiteral("Cancel"));
     EXPECT_FALSE(frame.close());
     EXPECT_TRUE(settings::WindowPlacement().isEmpty());
     frame.Document()->SetModified(false);
-    // The close box, File > Exit and a logout all send this close event.
-    EXPECT_TRUE(frame.close());
+    EXPECT_TRUE(frame.close());  // the close box, File > Exit and a logout all send this close event
   }
   const auto saved = WindowPlacement::Decode(settings::WindowPlacement());
   ASSERT_TRUE(saved.has_value());
@@ -67,65 +107,58 @@ TEST(WindowPlacement, EveryCloseKeepsItForTheNextStartButACancelledCloseDoesNot)
   EXPECT_TRUE(next.isMaximized());
 }
 
-class ReportEditing : public testing::Test {
+class ReportEditing : public test::FrameTest {
  protected:
   void SetUp() override {
     frame.show();
-    doc->InsertReport(0, u"Boot ID: 0x12", false);
-    doc->InsertReport(13, u" <-- Invalid\n", true);
-    doc->InsertReport(26, u"Start LBA: 63\n", false);
+    Doc()->InsertReport(0, u"Boot ID: 0x12", false);
+    Doc()->InsertReport(13, u" <-- Invalid\n", true);
+    Doc()->InsertReport(26, u"Start LBA: 63\n", false);
   }
-  QString Text() { return doc->Text().ToPlainText(); }
   QString File(const char* name, const std::string& text = {}) {
-    const std::string path = scratch.File(name);
-    if (!text.empty()) test::WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
-    return QString::fromStdString(path);
+    if (!text.empty()) scratch.Write(name, std::vector<uint8_t>(text.begin(), text.end()));
+    return QString::fromStdString(scratch.File(name));
   }
+  void Trigger(int id) { frame.Action(id)->trigger(); }
 
-  CMainFrame frame;
-  CTrovikDoc* doc = frame.Document();
-  CTrovikView* view = frame.View();
-  test::ScratchDir scratch;
   const QString report = QStringLiteral("Boot ID: 0x12 <-- Invalid\nStart LBA: 63\n");
 };
 
 TEST_F(ReportEditing, OpenTextReplacesTheReportUncolouredAndThenSaveAsksForAName) {
   const QString a = File("A.txt");
-  ASSERT_TRUE(doc->SaveTo(a, nullptr));
-  EXPECT_FALSE(doc->IsModified());
+  ASSERT_TRUE(Doc()->SaveTo(a, nullptr));
+  EXPECT_FALSE(Doc()->IsModified());
   EXPECT_EQ(QString::fromStdString(test::ReadText(a.toStdString())), report);
-  doc->Replace(0, 0, u"edited ");
+  Doc()->Replace(0, 0, u"edited ");
   ASSERT_TRUE(frame.OpenTextFile(a));  // replaces the edited report without asking
-  EXPECT_EQ(test::Marked(doc->Text()), report);
+  EXPECT_EQ(test::Marked(Doc()->Text()), report);
   // Save must not overwrite A, the last file saved, with another file's text.
   ASSERT_TRUE(frame.OpenTextFile(File("B.txt", "B's text\n")));
-  EXPECT_EQ(doc->Title(), QStringLiteral("Untitled"));
   EXPECT_TRUE(frame.windowTitle().startsWith(QStringLiteral("Untitled")));
-  EXPECT_FALSE(doc->IsModified());
+  EXPECT_FALSE(Doc()->IsModified());
   QString asked;
   test::AnswerNextModal([&](QWidget* modal) {
     asked = modal->metaObject()->className();
     modal->close();
   });
-  frame.Action(ID_FILE_SAVE)->trigger();
+  Trigger(ID_FILE_SAVE);
   EXPECT_EQ(asked, QStringLiteral("QFileDialog"));
   EXPECT_EQ(QString::fromStdString(test::ReadText(a.toStdString())), report);
 }
 
 TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
-  const std::string line = "\n00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     ................";
   std::string chunk;
-  while (chunk.size() < (1 << 20)) chunk += line;
+  while (chunk.size() < (1 << 20)) chunk += "\n00000000  00 00 00 00 00 00 00 00-00 00 00 00 00 00 00 00     ................";
   auto fill = [&] {
-    for (int i = 0; i < 160; ++i) doc->InsertReportBytes(doc->Text().Length(), chunk, {});
+    for (int i = 0; i < 160; ++i) Doc()->InsertReportBytes(Doc()->Text().Length(), chunk, {});
   };
   const uint64_t before = ResidentMemoryBytes();
   ASSERT_GT(before, 0u);
   fill();
   ASSERT_GT(ResidentMemoryBytes(), before + (120 << 20));  // 160 MiB of report text
-  test::AnswerNextModal([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
-  frame.Action(ID_FILE_NEW)->trigger();
-  EXPECT_TRUE(doc->Text().IsEmpty());
+  test::ClickInNextBox(QStringLiteral("&No"));
+  Trigger(ID_FILE_NEW);
+  EXPECT_TRUE(Doc()->Text().IsEmpty());
   EXPECT_LT(ResidentMemoryBytes(), before + (40 << 20));
   fill();
   ASSERT_TRUE(frame.OpenTextFile(File("small.txt", "small\n")));
@@ -133,47 +166,46 @@ TEST_F(ReportEditing, NewAndOpenTextGiveALargeReportsMemoryBack) {
 }
 
 TEST_F(ReportEditing, UndoCutCopyPasteFindAndReplaceThroughTheCommands) {
-  view->SetSelection(5, 26);
-  QTest::keyClick(view, Qt::Key_Delete);
+  View()->SetSelection(5, 26);
+  QTest::keyClick(View(), Qt::Key_Delete);
   EXPECT_EQ(Text(), QStringLiteral("Boot Start LBA: 63\n"));
-  QTest::keyClicks(view, "xy");
-  frame.Action(ID_EDIT_UNDO)->trigger();  // the typing
-  frame.Action(ID_EDIT_UNDO)->trigger();  // the deletion, with its colour
-  EXPECT_EQ(test::Marked(doc->Text()), QStringLiteral("Boot ID: 0x12[[ <-- Invalid\n]]Start LBA: 63\n"));
+  QTest::keyClicks(View(), "xy");
+  Trigger(ID_EDIT_UNDO);  // the typing
+  Trigger(ID_EDIT_UNDO);  // the deletion, with its colour
+  EXPECT_EQ(test::Marked(Doc()->Text()), QStringLiteral("Boot ID: 0x12[[ <-- Invalid\n]]Start LBA: 63\n"));
   EXPECT_FALSE(frame.Action(ID_EDIT_UNDO)->isEnabled());
 
   ReportText::FindOptions options;
-  EXPECT_TRUE(view->FindText(QStringLiteral("lba"), options));
-  EXPECT_EQ(view->SelectedText(), QStringLiteral("LBA"));
-  EXPECT_EQ(view->ReplaceAll(QStringLiteral("0x"), QStringLiteral("$"), options), 1);
+  EXPECT_TRUE(View()->FindText(QStringLiteral("lba"), options));
+  EXPECT_EQ(View()->SelectedText(), QStringLiteral("LBA"));
+  EXPECT_EQ(View()->ReplaceAll(QStringLiteral("0x"), QStringLiteral("$"), options), 1);
   EXPECT_EQ(Text(), QStringLiteral("Boot ID: $12 <-- Invalid\nStart LBA: 63\n"));
-  frame.Action(ID_EDIT_UNDO)->trigger();
+  Trigger(ID_EDIT_UNDO);
   EXPECT_EQ(Text(), report);
 
-  view->SetSelection(0, 4);
-  frame.Action(ID_EDIT_COPY)->trigger();
-  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Boot"));
-  view->SetSelection(26, 26);
-  frame.Action(ID_EDIT_PASTE)->trigger();
+  View()->SetSelection(0, 4);
+  Trigger(ID_EDIT_COPY);
+  View()->SetSelection(26, 26);
+  Trigger(ID_EDIT_PASTE);
   EXPECT_TRUE(Text().startsWith(QStringLiteral("Boot ID: 0x12 <-- Invalid\nBootStart")));
-  frame.Action(ID_EDIT_SELECT_ALL)->trigger();
-  frame.Action(ID_EDIT_CUT)->trigger();
-  EXPECT_TRUE(doc->Text().IsEmpty());
+  Trigger(ID_EDIT_SELECT_ALL);
+  Trigger(ID_EDIT_CUT);
+  EXPECT_TRUE(Doc()->Text().IsEmpty());
   EXPECT_EQ(QApplication::clipboard()->text().size(), report.size() + 4);
 }
 
 TEST_F(ReportEditing, LongLinesScrollSidewaysAndPrintWithHalfInchMarginsOnAsManyPagesAsTheyNeed) {
   QString lines;
   for (int i = 0; i < 300; ++i) lines += QStringLiteral("line %1 ").arg(i) + QString(300, QLatin1Char('-')) + '\n';
-  doc->InsertReport(0, lines, false);
-  EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);  // not wrapped
+  Doc()->InsertReport(0, lines, false);
+  EXPECT_GT(View()->horizontalScrollBar()->maximum(), 0);  // not wrapped
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(File("report.pdf"));
   SetReportMargins(printer);
   EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Inch), QMarginsF(0.5, 0.5, 0.5, 0.5));
-  const int pages = PrintReport(printer, doc->Text(), CTrovikView::DefaultReportFont());
   // 302 lines of 10 pt text on 10 inches of paper: about 70 lines a page.
+  const int pages = PrintReport(printer, Doc()->Text(), CTrovikView::DefaultReportFont());
   EXPECT_GE(pages, 4);
   EXPECT_LE(pages, 7);
   EXPECT_GT(QFile(printer.outputFileName()).size(), 1000);
