@@ -5,29 +5,22 @@
 #include <cstring>
 #include <vector>
 
+#include "decoders/optical/IsoLayout.h"
+#include "decoders/optical/OpticalDecoders.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "decoders/optical/OpticalDecoders.h"
 #include "engine/Probe.h"
 
 namespace trovik {
 
 namespace {
 
-constexpr uint64_t kSector = 2048;
+constexpr uint64_t kSector = iso::kSectorSize;
 constexpr int kMaxDescriptors = 64;
 constexpr uint64_t kMaxTableRead = 64 * 1024;
 
-// Volume descriptor fields.
-constexpr int kPathTableSize = 132;
-constexpr int kPathTableL = 140;
-constexpr int kRootRecord = 156;
-constexpr int kVolumeId = 40;
-constexpr int kEscapes = 88;
-constexpr int kBootCatalog = 0x47;
-
 bool IsJoliet(const uint8_t* d) {
-  const uint8_t* e = d + kEscapes;
+  const uint8_t* e = At(d, iso::vd::kEscapeSequences);
   return e[0] == '%' && e[1] == '/' && (e[2] == '@' || e[2] == 'C' || e[2] == 'E');
 }
 
@@ -35,21 +28,24 @@ bool IsJoliet(const uint8_t* d) {
 // sector: the records a dump with that Count walks through.
 int CountRecords(const uint8_t* dir, size_t size) {
   int n = 0;
-  for (size_t at = 0; at < size && dir[at] != 0; at += dir[at]) ++n;
+  for (size_t at = 0; at < size && Get(dir + at, iso::dir::kLength) != 0; ++n) at += Get(dir + at, iso::dir::kLength);
   return n;
 }
 
 int CountPathEntries(const uint8_t* table, size_t size) {
   int n = 0;
-  for (size_t at = 0; at + 8 <= size && table[at] != 0 && n < kMaxCount; ++n)
-    at += 8 + table[at] + (table[at] & 1);
+  for (size_t at = 0; at + iso::path::kSize <= size && n < kMaxCount; ++n) {
+    const size_t nameLength = Get(table + at, iso::path::kNameLength);
+    if (nameLength == 0) break;
+    at += iso::path::kSize + nameLength + (nameLength & 1);
+  }
   return n;
 }
 
 void ProbeDescriptor(ProbeContext& ctx, const ProbeTarget& target, const uint8_t* d, bool wide, const char* kind) {
-  const uint8_t* root = d + kRootRecord;
-  const uint64_t extent = target.start + Le32(root + 2) * kSector;
-  const uint32_t length = Le32(root + 10);
+  const uint8_t* root = At(d, iso::vd::kRootRecord);
+  const uint64_t extent = target.start + uint64_t{static_cast<uint32_t>(Get(root, iso::dir::kExtent))} * kSector;
+  const uint32_t length = Get(root, iso::dir::kDataLength);
   std::vector<uint8_t> buffer(kSector);
   if (length == 0 || !target.Holds(extent, kSector) || !ctx.Read(extent, buffer.data(), buffer.size())) {
     ctx.AddProblem(target, extent, Format("%s root directory", kind), "it lies outside the volume");
@@ -59,8 +55,8 @@ void ProbeDescriptor(ProbeContext& ctx, const ProbeTarget& target, const uint8_t
       ctx.AddRow(target, extent, wide ? DumpType::IsoDirWide : DumpType::IsoDir, records,
                  Format("%s root directory, %d records", kind, records));
   }
-  const uint64_t table = target.start + Le32(d + kPathTableL) * kSector;
-  const uint32_t tableSize = Le32(d + kPathTableSize);
+  const uint64_t table = target.start + uint64_t{static_cast<uint32_t>(Get(d, iso::vd::kLPathTable))} * kSector;
+  const uint32_t tableSize = Get(d, iso::vd::kPathTableSize);
   const size_t read = static_cast<size_t>(std::min<uint64_t>(tableSize, kMaxTableRead));
   buffer.assign(read, 0);
   if (tableSize == 0 || !target.Holds(table, read) || !ctx.Read(table, buffer.data(), read)) {
@@ -74,28 +70,30 @@ void ProbeDescriptor(ProbeContext& ctx, const ProbeTarget& target, const uint8_t
 // The boot catalogue: a validation entry, the default entry, then sections
 // of further entries. Each bootable image is a volume of its own.
 void ProbeBootCatalog(ProbeContext& ctx, const ProbeTarget& target, uint64_t catalog) {
+  using namespace iso::catalog;
   uint8_t c[kSector];
-  if (!target.Holds(catalog, kSector) || !ctx.Read(catalog, c, sizeof c) || c[0] != 1 || c[30] != 0x55 ||
-      c[31] != 0xAA) {
+  if (!target.Holds(catalog, kSector) || !ctx.Read(catalog, c, sizeof c) || Get(c, validation::kHeaderId) != 1 ||
+      Get(c, validation::kKey55) != 0x55 || Get(c, validation::kKeyAA) != 0xAA) {
     ctx.AddProblem(target, catalog, "El Torito boot catalogue", "no validation entry where the boot record says");
     return;
   }
   ctx.AddNote(target, catalog, "El Torito boot catalogue");
   int image = 0;
-  uint8_t platform = c[1];
+  uint8_t platform = Get(c, validation::kPlatform);
   int sectionEntries = 1;  // the default entry
-  for (size_t at = 32; at + 32 <= sizeof c; at += 32) {
+  for (size_t at = kEntrySize; at + kEntrySize <= sizeof c; at += kEntrySize) {
     const uint8_t* e = c + at;
     if (sectionEntries == 0) {
-      if (e[0] != 0x90 && e[0] != 0x91) break;  // no further section header
-      platform = e[1];
-      sectionEntries = Le16(e + 2);
+      const uint8_t indicator = Get(e, section::kIndicator);
+      if (indicator != 0x90 && indicator != 0x91) break;  // no further section header
+      platform = Get(e, section::kPlatform);
+      sectionEntries = Get(e, section::kEntries);
       continue;
     }
     --sectionEntries;
-    if (e[0] != 0x88 && e[0] != 0x00) break;
-    const uint32_t rba = Le32(e + 8);
-    const uint16_t sectors = Le16(e + 6);
+    if (Get(e, entry::kBootIndicator) != 0x88 && Get(e, entry::kBootIndicator) != 0x00) break;
+    const uint32_t rba = Get(e, entry::kLoadSector);
+    const uint16_t sectors = Get(e, entry::kSectorCount);
     ++image;
     if (rba == 0) continue;
     const uint64_t start = target.start + uint64_t{rba} * kSector;
@@ -110,24 +108,28 @@ void ProbeBootCatalog(ProbeContext& ctx, const ProbeTarget& target, uint64_t cat
 }  // namespace
 
 bool ProbeIso(ProbeContext& ctx, const ProbeTarget& target) {
+  using namespace iso::vd;
   uint8_t d[kSector];
   for (int i = 0; i < kMaxDescriptors; ++i) {
     const uint64_t at = target.start + (16 + uint64_t(i)) * kSector;
-    if (!target.Holds(at, kSector) || !ctx.Read(at, d, sizeof d) || std::memcmp(d + 1, "CD001", 5) != 0) break;
-    if (d[0] == 255) break;
-    if (d[0] == 1) {
-      const std::string name = ImageText(d + kVolumeId, 32);
+    if (!target.Holds(at, kSector) || !ctx.Read(at, d, sizeof d) ||
+        std::memcmp(At(d, kStandardId), "CD001", kStandardId.size) != 0)
+      break;
+    const uint8_t type = Get(d, kType);
+    if (type == 255) break;
+    if (type == 1) {
+      const std::string name = ImageText(At(d, kVolumeId), kVolumeId.size);
       ctx.AddRow(target, at, DumpType::IsoPvd, 1,
                  "ISO primary volume descriptor" + (name.empty() ? "" : ", volume '" + name + "'"));
       ProbeDescriptor(ctx, target, d, false, "ISO");
-    } else if (d[0] == 2) {
+    } else if (type == 2) {
       const bool joliet = IsJoliet(d);
       ctx.AddRow(target, at, DumpType::IsoSvd, 1,
                  joliet ? "Joliet supplementary volume descriptor" : "ISO supplementary volume descriptor");
       ProbeDescriptor(ctx, target, d, joliet, joliet ? "Joliet" : "ISO supplementary");
-    } else if (d[0] == 0 && std::memcmp(d + 7, "EL TORITO SPECIFICATION", 23) == 0) {
+    } else if (type == 0 && std::memcmp(At(d, iso::boot::kSystemId), "EL TORITO SPECIFICATION", 23) == 0) {
       ctx.AddNote(target, at, "El Torito boot record");
-      ProbeBootCatalog(ctx, target, target.start + uint64_t{Le32(d + kBootCatalog)} * kSector);
+      ProbeBootCatalog(ctx, target, target.start + uint64_t{Get(d, iso::boot::kCatalog)} * kSector);
     }
   }
   return false;

@@ -44,7 +44,7 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t rec[256];
     ctx.ReadAt(ctx.ItemOffset(), rec, kFixedRead);
-    const uint8_t length = rec[kLength];
+    const uint8_t length = Get(rec, kLength);
     if (length == 0) {
       r.AppendText("Record Len field is zero. Aborting...");
       return DumpEnd::Normal;
@@ -54,29 +54,26 @@ DumpEnd DumpIsoDirRecord(DumpContext& ctx) {
     AddTitle(ctx, i, "Root Dir");
     ctx.CheckExtent(length);
     r.Printf("                Length: %i\n", length);
-    r.Printf("         Extended Attr: 0x%02X\n", rec[kExtAttrLength]);
-    r.Printf("       Extent Location: %i (0x%08X)\n", SignedLe32(rec + kExtent), Le32(rec + kExtent + 4));
-    r.Printf("           Data Length: %i (0x%08X)\n", SignedLe32(rec + kDataLength),
-             Le32(rec + kDataLength + 4));
-    const uint8_t* date = rec + kDate;
-    r.Printf("                  Date: %04i/%02i/%02i %02i:%02i:%02i gmt offset: %i\n", 1900 + date[0], date[1],
-             date[2], date[3], date[4], date[5], static_cast<int8_t>(date[6]));
-    r.Printf("                 Flags: %i\n", rec[kFlags]);
-    r.Printf("             Unit Size: %i\n", rec[kUnitSize]);
-    r.Printf("              Gap Size: %i\n", rec[kGapSize]);
-    r.Printf("          Sequence Num: %i (%04X)\n", Le16(rec + kSequence), Le16(rec + kSequence + 2));
-    const size_t nameLength = rec[kNameLength];
+    r.Printf("         Extended Attr: 0x%02X\n", Get(rec, kExtAttrLength));
+    r.Printf("       Extent Location: %i (0x%08X)\n", Get(rec, kExtent), iso::AsStored(Get(rec, kExtentBe)));
+    r.Printf("           Data Length: %i (0x%08X)\n", Get(rec, kDataLength), iso::AsStored(Get(rec, kDataLengthBe)));
+    iso::AddDirDate(r, "                  Date: %04i/%02i/%02i %02i:%02i:%02i gmt offset: %i\n", At(rec, kDate));
+    r.Printf("                 Flags: %i\n", Get(rec, kFlags));
+    r.Printf("             Unit Size: %i\n", Get(rec, kUnitSize));
+    r.Printf("              Gap Size: %i\n", Get(rec, kGapSize));
+    r.Printf("          Sequence Num: %i (%04X)\n", Get(rec, kSequence), iso::AsStored(Get(rec, kSequenceBe)));
+    const size_t nameLength = Get(rec, kNameLength);
     r.Printf("      File Name Length: %i\n", static_cast<int>(nameLength));
     // The name, its pad byte and the system use area are bounded by the
     // record: a name length that claims more shows only the bytes inside.
-    const size_t room = length > kNameOffset ? length - kNameOffset : 0;
-    if (room > 0) AddNameLine(r, rec + kNameOffset, std::min(nameLength, room), wide);
+    const uint8_t* name = rec + kSize;
+    const size_t room = length > kSize ? length - kSize : 0;
+    if (room > 0) AddNameLine(r, name, std::min(nameLength, room), wide);
     const bool padded = nameLength % 2 == 0;
-    if (padded && kNameOffset + nameLength < length)
-      r.Printf("              Pad Byte: 0x%02X\n", rec[kNameOffset + nameLength]);
+    if (padded && kSize + nameLength < length) r.Printf("              Pad Byte: 0x%02X\n", name[nameLength]);
     r.AppendPending();
 
-    const size_t systemUseStart = kNameOffset + (nameLength | 1);
+    const size_t systemUseStart = kSize + (nameLength | 1);
     if (systemUseStart < length) {
       const size_t size = length - systemUseStart;
       r.Printf("     There is %i bytes of System Use space:\n", static_cast<int>(size));
@@ -104,23 +101,24 @@ DumpEnd DumpIsoPathTable(DumpContext& ctx) {
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     uint8_t entry[264];
     ctx.ReadAt(ctx.ItemOffset(), entry, kFixedRead);
-    const size_t nameLength = entry[kNameLength];
+    const size_t nameLength = Get(entry, kNameLength);
     if (nameLength == 0) {
       r.AppendText("Ident Len field is zero. Aborting...");
       return DumpEnd::Normal;
     }
     // An odd-length name is followed by a pad byte so entries stay even.
-    const size_t size = kNameOffset + nameLength + (nameLength & 1);
+    const size_t size = kSize + nameLength + (nameLength & 1);
     if (size > kFixedRead) ctx.Read(entry + kFixedRead, size - kFixedRead);
 
     AddTitle(ctx, i, "Path Table Entry");
     ctx.CheckExtent(size);
     r.Printf("          Ident Length: %i\n", static_cast<int>(nameLength));
-    r.Printf("     Extended Attr Len: 0x%02X\n", entry[kExtAttrLength]);
-    r.Printf("       Extent Location: %i\n", SignedLe32(entry + kExtent));
-    r.Printf("         Parent Number: %i\n", Le16(entry + kParent));
-    AddNameLine(r, entry + kNameOffset, nameLength, wide);
-    if (nameLength & 1) r.Printf("              Pad Byte: 0x%02X\n", entry[kNameOffset + nameLength]);
+    r.Printf("     Extended Attr Len: 0x%02X\n", Get(entry, kExtAttrLength));
+    r.Printf("       Extent Location: %i\n", Get(entry, kExtent));
+    r.Printf("         Parent Number: %i\n", Get(entry, kParent));
+    const uint8_t* name = entry + kSize;
+    AddNameLine(r, name, nameLength, wide);
+    if (nameLength & 1) r.Printf("              Pad Byte: 0x%02X\n", name[nameLength]);
     r.AppendPending();
 
     ctx.Advance(size);

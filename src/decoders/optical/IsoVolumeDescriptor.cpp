@@ -29,15 +29,15 @@ const char* VolumeDescriptorTypeName(uint8_t type) {
 
 // Text fields: 8-bit in the primary descriptor; big-endian 16-bit (Joliet)
 // in the supplementary one, where an odd last byte is not used.
-std::string TextField(const uint8_t* d, size_t offset, size_t length, bool wide) {
-  return wide ? iso::WideText(d + offset, length / 2) : iso::NarrowText(d + offset, length);
+std::string TextField(const uint8_t* d, Bytes field, bool wide) {
+  return wide ? iso::WideText(At(d, field), field.size / 2) : iso::NarrowText(At(d, field), field.size);
 }
 
-void AddDateLine(Report& r, const char* label, const uint8_t* p) {
-  uint8_t c[16];
-  for (int i = 0; i < 16; ++i) c[i] = PrintableChar(p[i]);
+void AddDateLine(Report& r, const char* label, const uint8_t* date) {
+  uint8_t c[iso::voldate::kDigits.size];
+  for (size_t i = 0; i < sizeof c; ++i) c[i] = PrintableChar(At(date, iso::voldate::kDigits)[i]);
   r.Printf("%s: %c%c%c%c/%c%c/%c%c  %c%c:%c%c:%c%c.%c%c  gmt offset: %i\n", label, c[0], c[1], c[2], c[3], c[4],
-           c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15], static_cast<int8_t>(p[16]));
+           c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15], Get(date, iso::voldate::kGmtOffset));
 }
 
 void AddEightBytes(Report& r, const char* head, const uint8_t* p) {
@@ -47,7 +47,7 @@ void AddEightBytes(Report& r, const char* head, const uint8_t* p) {
 }  // namespace
 
 DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
-  uint8_t d[iso::kSectorSize];
+  uint8_t d[kSize];
   ctx.ReadAt(ctx.ItemOffset(), d, sizeof d);
   const bool supplementary = ctx.type == DumpType::IsoSvd;
   Report& r = ctx.report;
@@ -56,70 +56,69 @@ DumpEnd DumpIsoVolumeDescriptor(DumpContext& ctx) {
                          : "CDROM Primary Volume Descriptor (0x%08X)\n",
            ctx.start);
   ctx.CheckExtent(sizeof d);
-  r.Printf("                  Type: %i  ", d[kType]);
+  r.Printf("                  Type: %i  ", Get(d, kType));
   // The name follows the stored type, whichever dump type was chosen.
-  if (const char* name = VolumeDescriptorTypeName(d[kType]))
+  if (const char* name = VolumeDescriptorTypeName(Get(d, kType)))
     r.Add(name);
   else
     r.Flag(" <-- Must be 0, 1, 2, 3, or 255.");
 
-  const uint8_t* id = d + kStandardId;
+  const uint8_t* id = At(d, kStandardId);
   r.Printf("            Identifier: %c%c%c%c%c\n", id[0], id[1], id[2], id[3], id[4]);
-  r.Printf("               Version: %i\n", d[kVersion]);
-  r.Printf(supplementary ? "                 Flags: %02X\n" : "              Reserved: %02X\n", d[kFlags]);
-  r.Printf("     System Identifier: %s\n", TextField(d, kSystemId, 32, supplementary).c_str());
-  r.Printf("     Volume Identifier: '%s'\n", TextField(d, kVolumeId, 32, supplementary).c_str());
-  AddEightBytes(r, "              Reserved: ", d + kReserved72);
-  r.Printf("                 LBA's: %i (0x%08X)\n", SignedLe32(d + kVolumeSpaceSize),
-           Le32(d + kVolumeSpaceSize + 4));
-  AddEightBytes(r, supplementary ? "      Escape Sequences: " : "              Reserved: ", d + kEscapeSequences);
-  for (size_t row = 1; row < 4; ++row) AddEightBytes(r, "                        ", d + kEscapeSequences + 8 * row);
-  r.Printf("              Set Size: %i (0x%04X)\n", Le16(d + kVolumeSetSize), Le16(d + kVolumeSetSize + 2));
-  r.Printf("       Sequence Number: %i (0x%04X)\n", Le16(d + kVolumeSequence), Le16(d + kVolumeSequence + 2));
-  r.Printf("              LBA Size: %i (0x%04X)\n", Le16(d + kLogicalBlockSize), Le16(d + kLogicalBlockSize + 2));
-  r.Printf("       Path Table Size: %i (0x%08X)\n", SignedLe32(d + kPathTableSize),
-           Le32(d + kPathTableSize + 4));
-  r.Printf("      L. Path Location: %i\n", SignedLe32(d + kLPathTable));
-  r.Printf("  L Opt. Path Location: %i\n", SignedLe32(d + kLOptPathTable));
-  r.Printf("      M. Path Location: 0x%08X\n", Le32(d + kMPathTable));
-  r.Printf("  M Opt. Path Location: 0x%08X\n", Le32(d + kMOptPathTable));
+  r.Printf("               Version: %i\n", Get(d, kVersion));
+  r.Printf(supplementary ? "                 Flags: %02X\n" : "              Reserved: %02X\n", Get(d, kFlags));
+  r.Printf("     System Identifier: %s\n", TextField(d, kSystemId, supplementary).c_str());
+  r.Printf("     Volume Identifier: '%s'\n", TextField(d, kVolumeId, supplementary).c_str());
+  AddEightBytes(r, "              Reserved: ", At(d, kReserved72));
+  r.Printf("                 LBA's: %i (0x%08X)\n", Get(d, kVolumeSpaceSize),
+           iso::AsStored(Get(d, kVolumeSpaceSizeBe)));
+  const uint8_t* escapes = At(d, kEscapeSequences);
+  AddEightBytes(r, supplementary ? "      Escape Sequences: " : "              Reserved: ", escapes);
+  for (size_t row = 1; row < 4; ++row) AddEightBytes(r, "                        ", escapes + 8 * row);
+  r.Printf("              Set Size: %i (0x%04X)\n", Get(d, kVolumeSetSize), iso::AsStored(Get(d, kVolumeSetSizeBe)));
+  r.Printf("       Sequence Number: %i (0x%04X)\n", Get(d, kVolumeSequence), iso::AsStored(Get(d, kVolumeSequenceBe)));
+  r.Printf("              LBA Size: %i (0x%04X)\n", Get(d, kLogicalBlockSize),
+           iso::AsStored(Get(d, kLogicalBlockSizeBe)));
+  r.Printf("       Path Table Size: %i (0x%08X)\n", Get(d, kPathTableSize), iso::AsStored(Get(d, kPathTableSizeBe)));
+  r.Printf("      L. Path Location: %i\n", Get(d, kLPathTable));
+  r.Printf("  L Opt. Path Location: %i\n", Get(d, kLOptPathTable));
+  r.Printf("      M. Path Location: 0x%08X\n", iso::AsStored(Get(d, kMPathTable)));
+  r.Printf("  M Opt. Path Location: 0x%08X\n", iso::AsStored(Get(d, kMOptPathTable)));
 
-  const uint8_t* root = d + kRootRecord;
-  r.Printf("         Root:  Length: %i\n", root[iso::dir::kLength]);
-  r.Printf("             Attribute: 0x%02X\n", root[iso::dir::kExtAttrLength]);
-  r.Printf("       Extent Location: %i (0x%08X)\n", SignedLe32(root + iso::dir::kExtent),
-           Le32(root + iso::dir::kExtent + 4));
-  r.Printf("           Data Length: %i (0x%08X)\n", SignedLe32(root + iso::dir::kDataLength),
-           Le32(root + iso::dir::kDataLength + 4));
-  const uint8_t* date = root + iso::dir::kDate;
-  r.Printf("                  Date: %04i/%02i/%02i  %02i:%02i:%02i  gmt offset: %i\n", 1900 + date[0], date[1],
-           date[2], date[3], date[4], date[5], static_cast<int8_t>(date[6]));
-  r.Printf("                 Flags: 0x%02X\n", root[iso::dir::kFlags]);
-  r.Printf("             Unit Size: %i\n", root[iso::dir::kUnitSize]);
-  r.Printf("              Gap Size: %i\n", root[iso::dir::kGapSize]);
-  r.Printf("       Sequence Number: %i (0x%04X)\n", Le16(root + iso::dir::kSequence),
-           Le16(root + iso::dir::kSequence + 2));
-  r.Printf("                Length: %i\n", root[iso::dir::kNameLength]);
-  r.Printf("            Identifier: %02X\n", root[iso::dir::kNameOffset]);
+  namespace dir = iso::dir;
+  const uint8_t* root = At(d, kRootRecord);
+  r.Printf("         Root:  Length: %i\n", Get(root, dir::kLength));
+  r.Printf("             Attribute: 0x%02X\n", Get(root, dir::kExtAttrLength));
+  r.Printf("       Extent Location: %i (0x%08X)\n", Get(root, dir::kExtent), iso::AsStored(Get(root, dir::kExtentBe)));
+  r.Printf("           Data Length: %i (0x%08X)\n", Get(root, dir::kDataLength),
+           iso::AsStored(Get(root, dir::kDataLengthBe)));
+  iso::AddDirDate(r, "                  Date: %04i/%02i/%02i  %02i:%02i:%02i  gmt offset: %i\n", At(root, dir::kDate));
+  r.Printf("                 Flags: 0x%02X\n", Get(root, dir::kFlags));
+  r.Printf("             Unit Size: %i\n", Get(root, dir::kUnitSize));
+  r.Printf("              Gap Size: %i\n", Get(root, dir::kGapSize));
+  r.Printf("       Sequence Number: %i (0x%04X)\n", Get(root, dir::kSequence),
+           iso::AsStored(Get(root, dir::kSequenceBe)));
+  r.Printf("                Length: %i\n", Get(root, dir::kNameLength));
+  r.Printf("            Identifier: %02X\n", Get(root, dir::kNameFirstByte));
 
-  r.Printf("        Set Identifier: %s\n", TextField(d, kVolumeSetId, 128, supplementary).c_str());
-  r.Printf("  Publisher Identifier: %s\n", TextField(d, kPublisherId, 128, supplementary).c_str());
-  r.Printf("   Preparer Identifier: %s\n", TextField(d, kPreparerId, 128, supplementary).c_str());
-  r.Printf("Application Identifier: %s\n", TextField(d, kApplicationId, 128, supplementary).c_str());
-  r.Printf("  Copyright Identifier: %s\n", TextField(d, kCopyrightFile, 37, supplementary).c_str());
-  r.Printf("   Abscract Identifier: %s\n", TextField(d, kAbstractFile, 37, supplementary).c_str());
-  r.Printf("   Bibliog. Identifier: %s\n", TextField(d, kBibliographicFile, 37, supplementary).c_str());
-  AddDateLine(r, "         Creation Date", d + kCreationDate);
-  AddDateLine(r, "     Modification Date", d + kModificationDate);
-  AddDateLine(r, "       Expiration Date", d + kExpirationDate);
-  AddDateLine(r, "        Effective Date", d + kEffectiveDate);
-  r.Printf("File Structure Version: %i\n", d[kFileStructureVersion]);
-  r.Printf("              Reserved: %02X\n", d[kReserved882]);
+  r.Printf("        Set Identifier: %s\n", TextField(d, kVolumeSetId, supplementary).c_str());
+  r.Printf("  Publisher Identifier: %s\n", TextField(d, kPublisherId, supplementary).c_str());
+  r.Printf("   Preparer Identifier: %s\n", TextField(d, kPreparerId, supplementary).c_str());
+  r.Printf("Application Identifier: %s\n", TextField(d, kApplicationId, supplementary).c_str());
+  r.Printf("  Copyright Identifier: %s\n", TextField(d, kCopyrightFile, supplementary).c_str());
+  r.Printf("   Abscract Identifier: %s\n", TextField(d, kAbstractFile, supplementary).c_str());
+  r.Printf("   Bibliog. Identifier: %s\n", TextField(d, kBibliographicFile, supplementary).c_str());
+  AddDateLine(r, "         Creation Date", At(d, kCreationDate));
+  AddDateLine(r, "     Modification Date", At(d, kModificationDate));
+  AddDateLine(r, "       Expiration Date", At(d, kExpirationDate));
+  AddDateLine(r, "        Effective Date", At(d, kEffectiveDate));
+  r.Printf("File Structure Version: %i\n", Get(d, kFileStructureVersion));
+  r.Printf("              Reserved: %02X\n", Get(d, kReserved882));
   r.Printf("       Application Use: %s\n", "...not printed here...");
   r.AppendPending();
 
-  const bool nonZero = r.AppendDebugLines(ctx.ItemOffset() + kReservedArea, d + kReservedArea,
-                                             kReservedAreaSize);
+  const bool nonZero =
+      r.AppendDebugLines(ctx.ItemOffset() + kReservedArea.offset, At(d, kReservedArea), kReservedArea.size);
   r.Add("\n");
   if (nonZero)
     r.Flag("\nOne or more of the values above was not zero.");

@@ -28,7 +28,7 @@ uint16_t ComputeTagCrc(const uint8_t* bytes, size_t length) {
 uint8_t TagChecksum(const uint8_t* t) {
   uint8_t sum = 0;
   for (size_t i = 0; i < tag::kSize; ++i)
-    if (i != tag::kChecksum) sum = static_cast<uint8_t>(sum + t[i]);
+    if (i != tag::kChecksum.offset) sum = static_cast<uint8_t>(sum + t[i]);
   return sum;
 }
 
@@ -107,130 +107,145 @@ size_t Available(size_t offset, uint64_t wanted) {
   return static_cast<size_t>(std::min<uint64_t>(wanted, room));
 }
 
-void AddEntityId(Report& r, const uint8_t* e) {
-  r.Printf("                        Flags: %i \n", e[0]);
-  if (e[0] != 0) r.Flag(" <-- Should be 0.");
-  auto shown = [](uint8_t c) { return (c >= 0x20 && c <= 0x7E) ? static_cast<char>(c) : '.'; };
+// An entity identifier under its label line.
+void AddEntityId(Report& r, const char* label, const uint8_t* e) {
+  r.Add(label);
+  r.Printf("                        Flags: %i \n", Get(e, entity::kFlags));
+  if (Get(e, entity::kFlags) != 0) r.Flag(" <-- Should be 0.");
+  auto add = [&r](const uint8_t* text, size_t size) {
+    for (size_t i = 0; i < size; ++i) r.AddChar((text[i] >= 0x20 && text[i] <= 0x7E) ? text[i] : '.');
+  };
   r.Add("                   Identifier: ");
-  for (int i = 1; i < 24; ++i) r.AddChar(static_cast<uint8_t>(shown(e[i])));
+  add(At(e, entity::kIdentifier), entity::kIdentifier.size);
   r.Add("\n                       Suffix: ");
-  for (int i = 24; i < 32; ++i) r.AddChar(static_cast<uint8_t>(shown(e[i])));
+  add(At(e, entity::kSuffix), entity::kSuffix.size);
   r.Add("\n");
 }
 
 void AddTimestamp(Report& r, const uint8_t* t) {
-  r.Printf("              Data and Time:  (0x%04X) %4i/%02i/%02i %02i:%02i:%02i.%i.%i.%i \n", Le16(t),
-           SignedLe16(t + 2), t[4], t[5], t[6], t[7], t[8], t[9], t[10], t[11]);
+  using namespace timestamp;
+  r.Printf("              Data and Time:  (0x%04X) %4i/%02i/%02i %02i:%02i:%02i.%i.%i.%i \n", Get(t, kTypeAndZone),
+           Get(t, kYear), Get(t, kMonth), Get(t, kDay), Get(t, kHour), Get(t, kMinute), Get(t, kSecond),
+           Get(t, kCentiseconds), Get(t, kHundredsOfMicroseconds), Get(t, kMicroseconds));
 }
 
-void AddHex(Report& r, const char* label, const uint8_t* bytes, size_t length, bool collapse, uint64_t base = 0) {
+// A run of bytes, or its first `shown` bytes.
+void AddHex(Report& r, const char* label, const uint8_t* d, Bytes field, bool collapse, size_t shown = SIZE_MAX) {
   r.Add(label);
-  r.HexDumpBlock(base, bytes, static_cast<int32_t>(length), collapse);
+  r.HexDumpBlock(0, At(d, field), static_cast<int32_t>(std::min(shown, field.size)), collapse);
 }
 
-void AddIdentifier(Report& r, const char* format, const uint8_t* field, size_t size) {
-  r.Printf(format, IdentifierText(field, size).c_str());
+void AddIdentifier(Report& r, const char* format, const uint8_t* d, Bytes field) {
+  r.Printf(format, IdentifierText(At(d, field), field.size).c_str());
+}
+
+// An extent's location line, then its length line.
+void AddExtent(Report& r, const char* label, const uint8_t* e) {
+  r.Printf("%s: %i \n", label, Get(e, extent::kLocation));
+  r.Printf("                     Length: %i \n", Get(e, extent::kLength));
+}
+
+// A long allocation descriptor's block and partition, then its length.
+void AddLongAd(Report& r, const char* label, const uint8_t* ad) {
+  r.Printf("%s: lba = %i, part ref = %i \n", label, Get(ad, longad::kLocation), Get(ad, longad::kPartition));
+  r.Printf("                     Length: %i\n", Get(ad, longad::kLength));
 }
 
 void PrimaryVolumeBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
-  r.Printf("             Descriptor Num: %i \n", SignedLe32(d + 20));
-  AddIdentifier(r, "          Volume Identifier: '%s'\n", d + 24, 32);
-  r.Printf("        Volume Sequence Num: %i \n", Le16(d + 56));
-  r.Printf("    Max Volume Sequence Num: %i \n", Le16(d + 58));
-  r.Printf("          Interchange Level: %i \n", Le16(d + 60));
-  r.Printf("      Max Interchange Level: %i \n", Le16(d + 62));
-  r.Printf("         Character Set List: %i \n", SignedLe32(d + 64));
-  r.Printf("     Max Character Set List: %i \n", SignedLe32(d + 68));
-  AddIdentifier(r, "      Volume Set Identifier: %s\n", d + 72, 128);
-  r.Printf("    Desc Character Set Type: %i \n", d[200]);
-  r.Printf("    Expl Character Set Type: %i \n", d[264]);
-  r.Printf("        Volume Abstract Loc: %i \n", SignedLe32(d + 332));
-  r.Printf("                     Length: %i \n", SignedLe32(d + 328));
-  r.Printf("       Copyright Notice Loc: %i \n", SignedLe32(d + 340));
-  r.Printf("                     Length: %i \n", SignedLe32(d + 336));
-  r.Add("     Application Identifier: \n");
-  AddEntityId(r, d + 344);
-  AddTimestamp(r, d + 376);
-  r.Add("  Implementation Identifier: \n");
-  AddEntityId(r, d + 388);
-  AddHex(r, "         Implementation Use: \n", d + 420, 64, true);
-  r.Printf("                   Location:  %i \n", SignedLe32(d + 484));
-  r.Printf("                      Flags:  %i \n", Le16(d + 488));
+  using namespace pvd;
+  r.Printf("    Descriptor Sequence Num: %i \n", Get(d, kSequenceNumber));
+  r.Printf("             Descriptor Num: %i \n", Get(d, kNumber));
+  AddIdentifier(r, "          Volume Identifier: '%s'\n", d, kVolumeId);
+  r.Printf("        Volume Sequence Num: %i \n", Get(d, kVolumeSequence));
+  r.Printf("    Max Volume Sequence Num: %i \n", Get(d, kMaxVolumeSequence));
+  r.Printf("          Interchange Level: %i \n", Get(d, kInterchangeLevel));
+  r.Printf("      Max Interchange Level: %i \n", Get(d, kMaxInterchangeLevel));
+  r.Printf("         Character Set List: %i \n", Get(d, kCharacterSetList));
+  r.Printf("     Max Character Set List: %i \n", Get(d, kMaxCharacterSetList));
+  AddIdentifier(r, "      Volume Set Identifier: %s\n", d, kVolumeSetId);
+  r.Printf("    Desc Character Set Type: %i \n", Get(d, kDescCharSetType));
+  r.Printf("    Expl Character Set Type: %i \n", Get(d, kExplCharSetType));
+  AddExtent(r, "        Volume Abstract Loc", At(d, kVolumeAbstract));
+  AddExtent(r, "       Copyright Notice Loc", At(d, kCopyrightNotice));
+  AddEntityId(r, "     Application Identifier: \n", At(d, kApplicationId));
+  AddTimestamp(r, At(d, kRecordingTime));
+  AddEntityId(r, "  Implementation Identifier: \n", At(d, kImplementationId));
+  AddHex(r, "         Implementation Use: \n", d, pvd::kImplementationUse, true);
+  r.Printf("                   Location:  %i \n", Get(d, kPredecessorLocation));
+  r.Printf("                      Flags:  %i \n", Get(d, kFlags));
 }
 
 void AnchorBody(Report& r, const uint8_t* d, uint32_t sectorSize) {
   // Only sector 256 is tested; the other two places an anchor may stand
   // (N - 256 and N) depend on the medium's size, which a dump does not know.
-  if (Le32(d + tag::kLocation) != kAnchorLocation) {
+  if (Get(d, tag::kLocation) != kAnchorLocation) {
     r.Flag(" Tag Location isn't 256 for Anchor Descriptor... (must be 256, N-256, or N)");
   }
-  r.Printf("          Main Sequence Loc: %i \n", SignedLe32(d + 20));
-  r.Printf("                     Length: %i \n", SignedLe32(d + 16));
-  r.Printf("      Reserved Sequence Loc: %i \n", SignedLe32(d + 28));
-  r.Printf("                     Length: %i (%i sectors) \n", SignedLe32(d + 24),
-           static_cast<int>(Le32(d + 24) / sectorSize));
+  AddExtent(r, "          Main Sequence Loc", At(d, anchor::kMainSequence));
+  const uint8_t* reserve = At(d, anchor::kReserveSequence);
+  r.Printf("      Reserved Sequence Loc: %i \n", Get(reserve, extent::kLocation));
+  const int32_t length = Get(reserve, extent::kLength);
+  r.Printf("                     Length: %i (%i sectors) \n", length,
+           static_cast<int>(static_cast<uint32_t>(length) / sectorSize));
 }
 
 void ImplementationUseBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
-  r.Add("  Implementation Identifier: \n");
-  AddEntityId(r, d + 20);
-  AddHex(r, "         Implementation Use: \n", d + 52, 460, true);
+  r.Printf("    Descriptor Sequence Num: %i \n", Get(d, iuvd::kSequenceNumber));
+  AddEntityId(r, "  Implementation Identifier: \n", At(d, iuvd::kImplementationId));
+  AddHex(r, "         Implementation Use: \n", d, iuvd::kImplementationUse, true);
 }
 
 void PartitionBody(Report& r, const uint8_t* d, uint32_t sectorSize) {
-  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
-  const uint16_t flags = Le16(d + 20);
-  r.Printf("                      Flags: %04X (%s) \n", flags, (flags & 1) ? "allocated" : "not allocated");
-  r.Printf("              Partition Num: %i \n", Le16(d + 22));
-  r.Add("         Partition Contents: \n");
-  AddEntityId(r, d + 24);
-  AddHex(r, "     Partition Contents Use: \n", d + 56, 128, true);
-  const uint32_t access = Le32(d + 184);
+  using namespace partition;
+  r.Printf("    Descriptor Sequence Num: %i \n", Get(d, kSequenceNumber));
+  const uint16_t flags = Get(d, kFlags);
+  r.Printf("                      Flags: %04X (%s) \n", flags, (flags & kAllocatedBit) ? "allocated" : "not allocated");
+  r.Printf("              Partition Num: %i \n", Get(d, kNumber));
+  AddEntityId(r, "         Partition Contents: \n", At(d, kContents));
+  AddHex(r, "     Partition Contents Use: \n", d, kContentsUse, true);
+  const uint32_t access = Get(d, kAccessType);
   r.Printf("                Access Type: %i: ", static_cast<int32_t>(access));
   r.Add(AccessTypeName(access));
-  r.Printf("        Partition Start Loc: %i\n", SignedLe32(d + 188));
+  r.Printf("        Partition Start Loc: %i\n", Get(d, kStart));
   // In 64 bits: partitions of 4 GiB and more are common.
-  const uint32_t sectors = Le32(d + 192);
+  const uint32_t sectors = Get(d, kLength);
   const uint64_t bytes = static_cast<uint64_t>(sectors) * sectorSize;
   r.Printf("           Partition Lenght: %i (%4.2f Meg)\n", static_cast<int32_t>(sectors),
            static_cast<double>(bytes) * (1.0 / 1048576));
-  r.Add("  Implementation Identifier: \n");
-  AddEntityId(r, d + 196);
-  AddHex(r, "         Implementation Use: \n", d + 228, 128, true);
-  AddHex(r, "                   Reserved: \n", d + 356, 128, true);
+  AddEntityId(r, "  Implementation Identifier: \n", At(d, kImplementationId));
+  AddHex(r, "         Implementation Use: \n", d, partition::kImplementationUse, true);
+  AddHex(r, "                   Reserved: \n", d, kReserved, true, kReservedShown);
 }
 
 void PartitionMaps(Report& r, const uint8_t* d) {
-  const uint32_t mapTableLength = Le32(d + 264);
-  const uint32_t mapCount = Le32(d + 268);
-  size_t map = 440;
+  const uint32_t mapTableLength = Get(d, lvd::kMapTableLength);
+  const uint32_t mapCount = Get(d, lvd::kMapCount);
+  size_t map = lvd::kPartitionMaps.offset;
   int32_t total = 0;
   for (uint32_t m = 0; m < mapCount; ++m) {
     // A map needs its type and length bytes, and the fields of its type.
-    const uint8_t type = map + 2 <= kBufferSize ? d[map] : 0;
-    const size_t needed = type == 1 ? 6 : type == 2 ? 64 : 2;
+    const uint8_t type = map + pmap::kHeaderSize <= kBufferSize ? Get(d + map, pmap::kType) : 0;
+    const size_t needed = type == 1 ? pmap::type1::kSize : type == 2 ? pmap::type2::kSize : pmap::kHeaderSize;
     if (map + needed > kBufferSize) {
       r.Printf("                  Partition Map #%i\n", static_cast<int>(m));
       r.Flag(kTruncated);
       break;
     }
-    const uint8_t length = d[map + 1];
+    const uint8_t* p = d + map;
+    const uint8_t length = Get(p, pmap::kLength);
     total += length;
     r.Printf("                  Partition Map #%i\n", static_cast<int>(m));
     r.Printf("                           Type: %i\n", type);
     r.Printf("                         Length: %i\n", length);
     if (type == 1) {
-      r.Printf("         Volume Sequence Number: %i\n", Le16(d + map + 2));
-      r.Printf("        Volume Partition Number: %i\n", Le16(d + map + 4));
+      r.Printf("         Volume Sequence Number: %i\n", Get(p, pmap::type1::kVolumeSequence));
+      r.Printf("        Volume Partition Number: %i\n", Get(p, pmap::type1::kPartition));
     } else if (type == 2) {
-      AddHex(r, "                   Reserved: \n", d + map + 2, 2, false);
-      r.Add("  Partition Type Identifier: \n");
-      AddEntityId(r, d + map + 4);
-      r.Printf("         Volume Sequence Number: %i\n", Le16(d + map + 36));
-      r.Printf("        Volume Partition Number: %i\n", Le16(d + map + 38));
-      AddHex(r, "                   Reserved: \n", d + map + 40, 24, false);
+      AddHex(r, "                   Reserved: \n", p, pmap::type2::kReserved, false);
+      AddEntityId(r, "  Partition Type Identifier: \n", At(p, pmap::type2::kTypeId));
+      r.Printf("         Volume Sequence Number: %i\n", Get(p, pmap::type2::kVolumeSequence));
+      r.Printf("        Volume Partition Number: %i\n", Get(p, pmap::type2::kPartition));
+      AddHex(r, "                   Reserved: \n", p, pmap::type2::kReservedEnd, false);
     } else {
       r.Printf("   Found unknown Partition Map Type: %i\n", type);
     }
@@ -243,141 +258,137 @@ void PartitionMaps(Report& r, const uint8_t* d) {
 }
 
 void LogicalVolumeBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
-  r.Printf("    Desc Character Set Type: %i \n", d[20]);
-  AddIdentifier(r, "      Log Volume Identifier: '%s'\n", d + 84, 128);
-  r.Printf("         Logical Block Size: %i \n", SignedLe32(d + 212));
-  r.Add("          Domain Identifier: \n");
-  AddEntityId(r, d + 216);
-  AddHex(r, "    Log Volume Contents Use: \n", d + 248, 16, true);
-  r.Printf("           Map Table Length: %i \n", SignedLe32(d + 264));
-  r.Printf("   Number of Partition Maps: %i \n", SignedLe32(d + 268));
-  r.Add("  Implementation Identifier: \n");
-  AddEntityId(r, d + 272);
-  AddHex(r, "         Implementation Use: \n", d + 304, 128, true);
-  r.Printf("     Integrity Sequence Loc: %i \n", SignedLe32(d + 436));
-  r.Printf("                     Length: %i \n", SignedLe32(d + 432));
+  using namespace lvd;
+  r.Printf("    Descriptor Sequence Num: %i \n", Get(d, kSequenceNumber));
+  r.Printf("    Desc Character Set Type: %i \n", Get(d, kDescCharSetType));
+  AddIdentifier(r, "      Log Volume Identifier: '%s'\n", d, kVolumeId);
+  r.Printf("         Logical Block Size: %i \n", Get(d, kLogicalBlockSize));
+  AddEntityId(r, "          Domain Identifier: \n", At(d, kDomainId));
+  AddHex(r, "    Log Volume Contents Use: \n", d, kContentsUse, true);
+  r.Printf("           Map Table Length: %i \n", Get(d, kMapTableLength));
+  r.Printf("   Number of Partition Maps: %i \n", Get(d, kMapCount));
+  AddEntityId(r, "  Implementation Identifier: \n", At(d, kImplementationId));
+  AddHex(r, "         Implementation Use: \n", d, lvd::kImplementationUse, true);
+  AddExtent(r, "     Integrity Sequence Loc", At(d, kIntegritySequence));
   PartitionMaps(r, d);
 }
 
 void UnallocatedSpaceBody(Report& r, const uint8_t* d) {
-  r.Printf("    Descriptor Sequence Num: %i \n", SignedLe32(d + 16));
-  const uint32_t count = Le32(d + 20);
+  r.Printf("    Descriptor Sequence Num: %i \n", Get(d, usd::kSequenceNumber));
+  const uint32_t count = Get(d, usd::kDescriptorCount);
   r.Printf("  Num Allocated Descriptors: %i \n", static_cast<int32_t>(count));
-  const uint64_t wanted = 8ULL * count;
-  const size_t shown = Available(24, wanted);
+  const uint64_t wanted = uint64_t{extent::kSize} * count;
+  const size_t shown = Available(usd::kDescriptors.offset, wanted);
   if (shown < wanted) r.Flag(kTruncated);
-  AddHex(r, "      Allocated Descriptors: \n", d + 24, shown, true);
+  AddHex(r, "      Allocated Descriptors: \n", d, usd::kDescriptors, true, shown);
 }
 
 void FileSetBody(Report& r, const uint8_t* d) {
-  AddTimestamp(r, d + 16);
-  r.Printf("          Interchange Level: %i\n", Le16(d + 28));
-  r.Printf("      Max Interchange Level: %i\n", Le16(d + 30));
-  r.Printf("         Character Set List: %i\n", SignedLe32(d + 32));
-  r.Printf("     Max Character Set List: %i\n", SignedLe32(d + 36));
-  r.Printf("            File Set Number: %i\n", SignedLe32(d + 40));
-  r.Printf(" File Set Descriptor Number: %i\n", SignedLe32(d + 44));
-  r.Printf("      Log Volume Identifier: %i \n", d[48]);
-  AddIdentifier(r, "      Log Volume Identifier: '%s'\n", d + 112, 128);
-  r.Printf("     File Set Character Set: %i \n", d[240]);
-  AddIdentifier(r, "        File Set Identifier: '%s'\n", d + 304, 32);
-  AddIdentifier(r, "  Copyright File Identifier: '%s'\n", d + 336, 32);
-  AddIdentifier(r, "   Abstract File Identifier: '%s'\n", d + 368, 32);
-  r.Printf("    Root Directory Location: lba = %i, part ref = %i \n", SignedLe32(d + 404), Le16(d + 408));
-  r.Printf("                     Length: %i\n", SignedLe32(d + 400));
-  r.Add("          Domain Identifier: \n");
-  AddEntityId(r, d + 416);
-  r.Printf("       Next Extent Location: lba = %i, part ref = %i \n", SignedLe32(d + 452), Le16(d + 456));
-  r.Printf("                     Length: %i\n", SignedLe32(d + 448));
-  r.Printf(" System Stream Dir Location: lba = %i, part ref = %i \n", SignedLe32(d + 468), Le16(d + 472));
-  r.Printf("                     Length: %i\n", SignedLe32(d + 464));
+  using namespace fsd;
+  AddTimestamp(r, At(d, kRecordingTime));
+  r.Printf("          Interchange Level: %i\n", Get(d, kInterchangeLevel));
+  r.Printf("      Max Interchange Level: %i\n", Get(d, kMaxInterchangeLevel));
+  r.Printf("         Character Set List: %i\n", Get(d, kCharacterSetList));
+  r.Printf("     Max Character Set List: %i\n", Get(d, kMaxCharacterSetList));
+  r.Printf("            File Set Number: %i\n", Get(d, kFileSetNumber));
+  r.Printf(" File Set Descriptor Number: %i\n", Get(d, kFileSetDescriptorNumber));
+  r.Printf("      Log Volume Identifier: %i \n", Get(d, kVolumeIdCharSetType));
+  AddIdentifier(r, "      Log Volume Identifier: '%s'\n", d, kVolumeId);
+  r.Printf("     File Set Character Set: %i \n", Get(d, kFileSetCharSetType));
+  AddIdentifier(r, "        File Set Identifier: '%s'\n", d, kFileSetId);
+  AddIdentifier(r, "  Copyright File Identifier: '%s'\n", d, kCopyrightFileId);
+  AddIdentifier(r, "   Abstract File Identifier: '%s'\n", d, kAbstractFileId);
+  AddLongAd(r, "    Root Directory Location", At(d, kRootDirectory));
+  AddEntityId(r, "          Domain Identifier: \n", At(d, kDomainId));
+  AddLongAd(r, "       Next Extent Location", At(d, kNextExtent));
+  AddLongAd(r, " System Stream Dir Location", At(d, kStreamDirectory));
 }
 
 void FileIdentifierBody(Report& r, const uint8_t* d, uint64_t offset) {
-  r.Printf("        File Version Number: %i\n", Le16(d + 16));
-  r.Printf("       File Characteristics: %i\n", d[18]);
-  r.Printf("        File Identifier Len: %i\n", d[19]);
-  r.Printf("               ICB Location: %i\n", SignedLe32(d + 24));
-  const uint16_t useLength = Le16(d + 36);
+  using namespace fid;
+  using fid::kImplementationUse;
+  r.Printf("        File Version Number: %i\n", Get(d, kVersion));
+  r.Printf("       File Characteristics: %i\n", Get(d, kCharacteristics));
+  r.Printf("        File Identifier Len: %i\n", Get(d, kIdentifierLength));
+  r.Printf("               ICB Location: %i\n", Get(At(d, kIcb), longad::kLocation));
+  const uint16_t useLength = Get(d, kImplementationUseLength);
   r.Printf("      Implementaion Use Len: %i\n", useLength);
-  const size_t shown = Available(38, useLength);
+  const size_t shown = Available(kImplementationUse.offset, useLength);
   if (shown < useLength) r.Flag(kTruncated);
-  r.HexDumpBlock(offset + 38, d + 38, static_cast<int32_t>(shown), false);
+  r.HexDumpBlock(offset + kImplementationUse.offset, At(d, kImplementationUse), static_cast<int32_t>(shown), false);
 }
 
 void ExtendedFileEntryBody(Report& r, const uint8_t* d, uint64_t offset) {
+  using namespace efe;
+  const uint8_t* icb = At(d, kIcbTag);
   r.Add("                        ICB TAG:\n");
-  r.Printf(" Prior Rec'd num of Entries: %i\n", SignedLe32(d + 16));
-  r.Printf("              Strategy Type: %i\n", Le16(d + 20));
-  r.Printf("             Strategy Param: %i\n", Le16(d + 22));
-  r.Printf("                Max Entries: %i\n", Le16(d + 24));
-  r.Printf("                   Reserved: %i\n", d[26]);
-  r.Printf("                  File Type: %i (", d[27]);
-  r.Add(FileTypeName(d[27]));
+  r.Printf(" Prior Rec'd num of Entries: %i\n", Get(icb, icbtag::kPriorEntries));
+  r.Printf("              Strategy Type: %i\n", Get(icb, icbtag::kStrategyType));
+  r.Printf("             Strategy Param: %i\n", Get(icb, icbtag::kStrategyParameter));
+  r.Printf("                Max Entries: %i\n", Get(icb, icbtag::kMaxEntries));
+  r.Printf("                   Reserved: %i\n", Get(icb, icbtag::kReserved));
+  r.Printf("                  File Type: %i (", Get(icb, icbtag::kFileType));
+  r.Add(FileTypeName(Get(icb, icbtag::kFileType)));
   r.Add(")\n");
-  r.Printf("            Parent Location: %i\n", SignedLe32(d + 28));
-  r.Printf("               part ref num: %i\n", Le16(d + 32));
-  r.Printf("                      Flags: %i\n", Le16(d + 34));
-  r.Printf("                        uid: %08X\n", Le32(d + 36));
-  r.Printf("                        gid: %08X\n", Le32(d + 40));
-  r.Printf("                Permissions: %08X\n", Le32(d + 44));
-  r.Printf("                 Link Count: %i\n", Le16(d + 48));
-  r.Printf("              Record Format: %i\n", d[50]);
-  r.Printf("     Record Display Attribs: %i\n", d[51]);
-  r.Printf("              Record length: %i\n", SignedLe32(d + 52));
-  r.Printf("                Info Length: %" PRId64 "\n", SignedLe64(d + 56));
-  r.Printf("                Object Size: %" PRId64 "\n", SignedLe64(d + 64));
-  r.Printf("    Logical Blocks Recorded: %" PRId64 "\n", SignedLe64(d + 72));
-  r.Printf("                Check Point: %i\n", SignedLe32(d + 128));
-  r.Printf("                   Reserved: %i\n", SignedLe32(d + 132));
-  r.Printf("                EA Location: %i\n", SignedLe32(d + 140));
-  r.Printf("        Stream Dir Location: %i\n", SignedLe32(d + 156));
-  r.Add("  Implementation Identifier: \n");
-  AddEntityId(r, d + 168);
-  r.Printf("  Logical Blocks Recorded: %016" PRIX64 "\n", Le64(d + 200));
-  const uint32_t eaLength = Le32(d + 208);
-  const uint32_t adLength = Le32(d + 212);
+  r.Printf("            Parent Location: %i\n", Get(icb, icbtag::kParentLocation));
+  r.Printf("               part ref num: %i\n", Get(icb, icbtag::kParentPartition));
+  r.Printf("                      Flags: %i\n", Get(icb, icbtag::kFlags));
+  r.Printf("                        uid: %08X\n", Get(d, kUid));
+  r.Printf("                        gid: %08X\n", Get(d, kGid));
+  r.Printf("                Permissions: %08X\n", Get(d, kPermissions));
+  r.Printf("                 Link Count: %i\n", Get(d, kLinkCount));
+  r.Printf("              Record Format: %i\n", Get(d, kRecordFormat));
+  r.Printf("     Record Display Attribs: %i\n", Get(d, kRecordDisplayAttributes));
+  r.Printf("              Record length: %i\n", Get(d, kRecordLength));
+  r.Printf("                Info Length: %" PRId64 "\n", Get(d, kInformationLength));
+  r.Printf("                Object Size: %" PRId64 "\n", Get(d, kObjectSize));
+  r.Printf("    Logical Blocks Recorded: %" PRId64 "\n", Get(d, kLogicalBlocksRecorded));
+  r.Printf("                Check Point: %i\n", Get(d, kCheckpoint));
+  r.Printf("                   Reserved: %i\n", Get(d, kReserved));
+  r.Printf("                EA Location: %i\n", Get(At(d, kExtendedAttributeIcb), longad::kLocation));
+  r.Printf("        Stream Dir Location: %i\n", Get(At(d, kStreamDirectoryIcb), longad::kLocation));
+  AddEntityId(r, "  Implementation Identifier: \n", At(d, kImplementationId));
+  r.Printf("  Logical Blocks Recorded: %016" PRIX64 "\n", Get(d, kUniqueId));
+  const uint32_t eaLength = Get(d, kExtendedAttributesLength);
+  const uint32_t adLength = Get(d, kAllocationDescriptorsLength);
   r.Printf("              EA's length: %i\n", static_cast<int32_t>(eaLength));
   r.Printf(" Allocation Desc's length: %i\n", static_cast<int32_t>(adLength));
   // The allocation descriptors follow the extended attributes.
-  const uint64_t adStart = 216ULL + eaLength;
+  const uint64_t adStart = uint64_t{kExtendedAttributes.offset} + eaLength;
   const size_t start = static_cast<size_t>(std::min<uint64_t>(adStart, kBufferSize));
   const size_t shown = Available(start, adLength);
   if (shown < adLength) r.Flag(kTruncated);
   r.HexDumpBlock(offset + adStart, d + start, static_cast<int32_t>(shown), false);
 }
 
-void DumpUdfDescriptor(DumpContext& ctx, const uint8_t* d, uint32_t sectorSize) {
-  Report& r = ctx.report;
-  const uint64_t offset = ctx.ItemOffset();
-  r.Printf("\nUDF Tag Identifier (0x%08X)\n", ctx.start);
-  ctx.CheckExtent(sectorSize);
-  const uint16_t id = Le16(d + tag::kIdentifier);
+// The tag every descriptor starts with, then the body of the types whose
+// layout is known.
+void ListDescriptor(Report& r, const uint8_t* d, uint64_t offset, uint32_t sectorSize) {
+  const uint16_t id = Get(d, tag::kIdentifier);
   r.Printf("                     Type: %i  ", id);
   if (const char* name = TagName(id))
     r.Add(name);
   else
     r.Flag(" <-- Must be 1 -> 9 or 256 -> 266.");
 
-  const uint16_t version = Le16(d + tag::kVersion);
+  const uint16_t version = Get(d, tag::kVersion);
   r.Printf("                  Version: %i \n", version);
   if (version < 2 || version > 3) r.Flag(" <-- Must be 2 or 3.");
-  r.Printf("                Check Sum: %02X \n", d[tag::kChecksum]);
-  if (TagChecksum(d) != d[tag::kChecksum]) r.Flag(" <-- Checksum does not match!");
-  r.Printf("                 reserved: %i \n", d[tag::kReserved]);
-  if (d[tag::kReserved] != 0) r.Flag(" <-- Should be zero!");
-  r.Printf("           Tag Serial Num: %i \n", Le16(d + tag::kSerial));
+  r.Printf("                Check Sum: %02X \n", Get(d, tag::kChecksum));
+  if (TagChecksum(d) != Get(d, tag::kChecksum)) r.Flag(" <-- Checksum does not match!");
+  r.Printf("                 reserved: %i \n", Get(d, tag::kReserved));
+  if (Get(d, tag::kReserved) != 0) r.Flag(" <-- Should be zero!");
+  r.Printf("           Tag Serial Num: %i \n", Get(d, tag::kSerial));
 
-  const uint16_t storedCrc = Le16(d + tag::kCrc);
-  const uint16_t crcLength = Le16(d + tag::kCrcLength);
+  const uint16_t storedCrc = Get(d, tag::kCrc);
+  const uint16_t crcLength = Get(d, tag::kCrcLength);
   const size_t covered = Available(tag::kSize, crcLength);
   const uint16_t crc = ComputeTagCrc(d + tag::kSize, covered);
   r.Printf("           Descriptor CRC: 0x%04X \n", storedCrc);
   if (crc != storedCrc) r.FlagHex(" <-- Checksum does not match", crc, 4);
   r.Printf("       Descriptor CRC Len: %i \n", crcLength);
   if (covered < crcLength) r.Flag(kTruncated);
-  r.Printf("             Tag Location: %i \n", SignedLe32(d + tag::kLocation));
+  r.Printf("             Tag Location: %i \n", Get(d, tag::kLocation));
   r.AppendPending();
   r.Add("\n");
 
@@ -393,22 +404,19 @@ void DumpUdfDescriptor(DumpContext& ctx, const uint8_t* d, uint32_t sectorSize) 
     case kExtendedFileEntry: ExtendedFileEntryBody(r, d, offset); break;
     default: break;
   }
-  r.AppendPending();
 }
 
 }  // namespace
 
+// One descriptor per sector, each read as 2,048 bytes at the offset its
+// title shows.
 DumpEnd DumpUdf(DumpContext& ctx) {
   const uint32_t sectorSize = ctx.isIso ? 2048 : 512;
-  for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
-    uint8_t d[kBufferSize];
-    // Each descriptor is read at the offset its title shows.
-    ctx.ReadAt(ctx.ItemOffset(), d, sizeof d);
-    DumpUdfDescriptor(ctx, d, sectorSize);
-    ctx.Advance(sectorSize);
-    if (ctx.AbortRequested()) return DumpEnd::Abort;
-  }
-  return DumpEnd::Normal;
+  return WalkItems(
+      ctx, sectorSize,
+      [](Report& r, const WalkItem& item) { r.Printf("\nUDF Tag Identifier (0x%08X)\n", item.shown); },
+      [sectorSize](Report& r, const WalkItem& item) { ListDescriptor(r, item.bytes, item.offset, sectorSize); },
+      kDescriptorRead);
 }
 
 }  // namespace trovik

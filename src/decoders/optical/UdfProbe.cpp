@@ -3,20 +3,16 @@
 // set descriptor the logical volume descriptor points at.
 #include <algorithm>
 
+#include "decoders/optical/OpticalDecoders.h"
+#include "decoders/optical/UdfLayout.h"
 #include "engine/ByteOrder.h"
 #include "engine/TextFormat.h"
-#include "decoders/optical/OpticalDecoders.h"
 #include "engine/Probe.h"
 
 namespace trovik {
 
 namespace {
 
-constexpr uint16_t kTagPartition = 5;
-constexpr uint16_t kTagLogicalVolume = 6;
-constexpr uint16_t kTagTerminating = 8;
-constexpr uint16_t kTagAnchor = 2;
-constexpr uint16_t kTagFileSet = 256;
 constexpr int kMaxSequence = 64;
 
 // A descriptor tag: its identifier, and a location field that names the
@@ -24,18 +20,19 @@ constexpr int kMaxSequence = 64;
 bool TagAt(ProbeContext& ctx, const ProbeTarget& target, uint64_t offset, uint64_t sector, uint8_t* d, size_t size,
            uint16_t& id) {
   if (!target.Holds(offset, size) || !ctx.Read(offset, d, size)) return false;
-  id = Le16(d);
-  return Le32(d + 12) == sector;
+  id = Get(d, udf::tag::kIdentifier);
+  return static_cast<uint32_t>(Get(d, udf::tag::kLocation)) == sector;
 }
 
 bool ProbeWithSectorSize(ProbeContext& ctx, const ProbeTarget& target, uint64_t sector) {
   uint8_t d[512];
   uint16_t id = 0;
-  const uint64_t anchor = target.start + 256 * sector;
-  if (!TagAt(ctx, target, anchor, 256, d, sizeof d, id) || id != kTagAnchor) return false;
+  const uint64_t anchor = target.start + udf::kAnchorLocation * sector;
+  if (!TagAt(ctx, target, anchor, udf::kAnchorLocation, d, sizeof d, id) || id != udf::kAnchor) return false;
   const bool iso = sector == 2048;
   ctx.AddRow(target, anchor, DumpType::Udf, 1, "UDF anchor volume descriptor pointer", iso);
-  const uint32_t length = Le32(d + 16), location = Le32(d + 20);
+  const uint8_t* main = At(d, udf::anchor::kMainSequence);
+  const uint32_t length = Get(main, udf::extent::kLength), location = Get(main, udf::extent::kLocation);
   const uint64_t sequence = target.start + uint64_t{location} * sector;
   uint32_t partitionStart = 0, blockSize = 0, fsdBlock = 0;
   bool havePartition = false, haveVolume = false;
@@ -44,14 +41,14 @@ bool ProbeWithSectorSize(ProbeContext& ctx, const ProbeTarget& target, uint64_t 
   while (count < limit) {
     if (!TagAt(ctx, target, sequence + count * sector, location + count, d, sizeof d, id)) break;
     ++count;
-    if (id == kTagPartition) {
+    if (id == udf::kPartition) {
       havePartition = true;
-      partitionStart = Le32(d + 188);
-    } else if (id == kTagLogicalVolume) {
+      partitionStart = Get(d, udf::partition::kStart);
+    } else if (id == udf::kLogicalVolume) {
       haveVolume = true;
-      blockSize = Le32(d + 212);
-      fsdBlock = Le32(d + 252);
-    } else if (id == kTagTerminating) {
+      blockSize = Get(d, udf::lvd::kLogicalBlockSize);
+      fsdBlock = Get(At(d, udf::lvd::kContentsUse), udf::longad::kLocation);
+    } else if (id == udf::kTerminating) {
       break;
     }
   }
@@ -68,7 +65,7 @@ bool ProbeWithSectorSize(ProbeContext& ctx, const ProbeTarget& target, uint64_t 
   }
   const uint64_t fsdSector = uint64_t{partitionStart} + fsdBlock;
   const uint64_t fsd = target.start + fsdSector * sector;
-  if (!TagAt(ctx, target, fsd, fsdBlock, d, sizeof d, id) || id != kTagFileSet)
+  if (!TagAt(ctx, target, fsd, fsdBlock, d, sizeof d, id) || id != udf::kFileSet)
     ctx.AddProblem(target, fsd, "UDF file set descriptor", "no file set descriptor where the logical volume says");
   else
     ctx.AddRow(target, fsd, DumpType::Udf, 1, "UDF file set descriptor", iso);
