@@ -21,6 +21,11 @@ void AddTimeLine(Report& report, const char* label, uint32_t seconds, const char
                 local.tm_sec);
 }
 
+void AddItemTitle(Report& report, int count, int index, uint32_t shown, const char* name, const char* suffix) {
+  if (count > 1) report.Printf("%03i) ", index);
+  report.Printf("%s (0x%08X)%s\n", name, shown, suffix);
+}
+
 void AddUuidLine(Report& report, const char* label, const uint8_t* id) {
   const uint8_t* n = At(id, uuid::kNode);
   report.Printf("%s: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", label, Get(id, uuid::kGroup1),

@@ -9,9 +9,7 @@ namespace trovik {
 
 namespace {
 
-using ext2::Signed;
-
-namespace dirent = ext2::dirent;
+using namespace ext2;
 
 const char* const kDirFileTypeNames[] = {"Unknown", "regular file", "directory",     "chrdev", "blkdev",
                                          "fifo",    "soc",          "symbolic link", "max"};
@@ -33,10 +31,7 @@ DumpEnd DumpExt2Dir(DumpContext& ctx) {
     const size_t room = recLen > dirent::kHeadSize ? recLen - dirent::kHeadSize : 0;
     const size_t shownName = nameLen < room ? nameLen : room;
 
-    if (ctx.count > 1)
-      r.Printf("%03i) EXT2 Directory Entry (0x%08X)\n", i, ctx.start);
-    else
-      r.Printf("EXT2 Directory Entry (0x%08X)\n", ctx.start);
+    AddItemTitle(r, ctx.count, i, ctx.start, "EXT2 Directory Entry");
     ctx.CheckExtent(dirent::kHeadSize + shownName);
     if (inode > 0)
       r.Printf("                 Inode: %i (%i zero based)\n", Signed(inode), Signed(inode - 1));
@@ -46,7 +41,7 @@ DumpEnd DumpExt2Dir(DumpContext& ctx) {
     r.Printf("           Name Length: %i\n", nameLen);
     if (shownName < nameLen) r.Flag(" <-- Should be <= Record Length - 8.");
     r.Printf("             File Type: 0x%02X  (%s)\n", fileType,
-             ext2::TableName(fileType, kDirFileTypeNames, "Unknown"));
+             TableName(fileType, kDirFileTypeNames, "Unknown"));
     r.Add("                  Name: ");
     // Byte for byte; a zero byte adds nothing and does not end the name.
     for (size_t k = 0; k < shownName; ++k) r.AddChar(At(de, dirent::kName)[k]);

@@ -11,11 +11,7 @@ namespace trovik {
 
 namespace {
 
-using ext2::Element;
-using ext2::Signed;
-
-namespace group = ext2::group;
-namespace group64 = ext2::group64;
+using namespace ext2;
 
 int64_t Joined32(const uint8_t* gd, U32 hi, U32 lo) {
   return static_cast<int64_t>((static_cast<uint64_t>(Get(gd, hi)) << 32) + Get(gd, lo));
@@ -40,32 +36,27 @@ void AddSharedLines(Report& r, const uint8_t* gd) {
 }
 
 void AddHighHalves(Report& r, const uint8_t* gd) {
-  r.Printf("     Block Bitmap (hi): 0x%08X %" PRId64 "\n", Get(gd, group64::kBlockBitmapHi),
-           Joined32(gd, group64::kBlockBitmapHi, group::kBlockBitmap));
-  r.Printf("     Inode Bitmap (hi): 0x%08X %" PRId64 "\n", Get(gd, group64::kInodeBitmapHi),
-           Joined32(gd, group64::kInodeBitmapHi, group::kInodeBitmap));
-  r.Printf("      Inode Table (hi): 0x%08X %" PRId64 "\n", Get(gd, group64::kInodeTableHi),
-           Joined32(gd, group64::kInodeTableHi, group::kInodeTable));
-  r.Printf(" Free Block Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group64::kFreeBlocksHi),
-           Joined16(gd, group64::kFreeBlocksHi, group::kFreeBlocks));
-  r.Printf(" Free Inode Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group64::kFreeInodesHi),
-           Joined16(gd, group64::kFreeInodesHi, group::kFreeInodes));
-  r.Printf("   Used Dir Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group64::kUsedDirsHi),
-           Joined16(gd, group64::kUsedDirsHi, group::kUsedDirs));
-  r.Printf("                   Pad: 0x%04X\n", Get(gd, group64::kPad));
-  r.Printf("              reserved: %08X %08X\n", Get(gd, group64::kReservedHi),
-           Get(gd, Element(group64::kReservedHi, 1)));
+  r.Printf("     Block Bitmap (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kBlockBitmapHi),
+           Joined32(gd, group::kBlockBitmapHi, group::kBlockBitmap));
+  r.Printf("     Inode Bitmap (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kInodeBitmapHi),
+           Joined32(gd, group::kInodeBitmapHi, group::kInodeBitmap));
+  r.Printf("      Inode Table (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kInodeTableHi),
+           Joined32(gd, group::kInodeTableHi, group::kInodeTable));
+  r.Printf(" Free Block Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kFreeBlocksHi),
+           Joined16(gd, group::kFreeBlocksHi, group::kFreeBlocks));
+  r.Printf(" Free Inode Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kFreeInodesHi),
+           Joined16(gd, group::kFreeInodesHi, group::kFreeInodes));
+  r.Printf("   Used Dir Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kUsedDirsHi),
+           Joined16(gd, group::kUsedDirsHi, group::kUsedDirs));
+  r.Printf("                   Pad: 0x%04X\n", Get(gd, group::kPad));
+  r.Printf("              reserved: %08X %08X\n", Get(gd, group::kReservedHi),
+           Get(gd, Element(group::kReservedHi, 1)));
 }
 
 DumpEnd DumpGroups(DumpContext& ctx, bool wide) {
   const char* name = wide ? "EXT4 Group Descriptor" : "EXT2 Group Descriptor";
-  const auto title = [&](Report& r, const WalkItem& item) {
-    if (ctx.count > 1)
-      r.Printf("%03i) %s (0x%08X)\n", item.index, name, item.shown);
-    else
-      r.Printf("%s (0x%08X)\n", name, item.shown);
-  };
-  return WalkItems(ctx, wide ? group64::kSize : group::kSize, title, [&](Report& r, const WalkItem& item) {
+  const auto title = [&](Report& r, const WalkItem& item) { AddItemTitle(r, ctx.count, item.index, item.shown, name); };
+  return WalkItems(ctx, wide ? group::kWideSize : group::kSize, title, [&](Report& r, const WalkItem& item) {
     AddSharedLines(r, item.bytes);
     if (wide) AddHighHalves(r, item.bytes);
     r.Add("\n");

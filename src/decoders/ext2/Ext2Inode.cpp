@@ -11,13 +11,7 @@ namespace trovik {
 
 namespace {
 
-using ext2::AddTimeLine;
-using ext2::Element;
-using ext2::Signed;
-
-namespace inode = ext2::inode;
-namespace extent = ext2::extent;
-namespace extent_header = ext2::extent_header;
+using namespace ext2;
 
 // The node in the block area has room for four entries.
 constexpr size_t kExtentsThatFit = (inode::kBlockArea.size - extent_header::kSize) / extent::kSize;
@@ -27,7 +21,7 @@ const char* const kFileTypeNames[16] = {"<Unknown>",  "<fifo>",    "<char dev>",
                                         "<reg file>", "<Unknown>", "<symbolic>", "<Unknown>",
                                         "<socket>",   "<Unknown>", "<Unknown>",  "<Unknown>"};
 
-const ext2::FlagName kInodeFlagNames[] = {
+const FlagName kInodeFlagNames[] = {
     {0x00000001, " <Secure Deletion>"},
     {0x00000002, " <Undelete>"},
     {0x00000004, " <Compress File>"},
@@ -122,14 +116,14 @@ void AddInodeBody(Report& r, const uint8_t* in) {
     r.Printf("      512 byte sectors: %i\n", Signed(blocks));
   }
   r.Printf("                 flags: 0x%08X %s\n", flags,
-           ext2::FlagNames(flags, kInodeFlagNames, 0xFFFFFFFF).c_str());
+           FlagNames(flags, kInodeFlagNames, 0xFFFFFFFF).c_str());
   r.Printf("        OS Dependant 1: 0x%08X\n", Get(in, inode::kOsd1));
 
   // A link of up to 60 bytes keeps its text in the block area itself.
   const bool symlink = (mode & inode::kTypeMask) == inode::kTypeSymlink;
   if (symlink && size <= inode::kBlockArea.size)
     r.Printf("         Symbolic Link: %s\n",
-             ext2::FieldText(At(in, inode::kBlockArea), inode::kBlockArea.size).c_str());
+             FieldText(At(in, inode::kBlockArea), inode::kBlockArea.size).c_str());
   else if (flags & inode::kFlagExtents)
     AddExtentNode(r, At(in, inode::kBlockArea));
   else
@@ -150,10 +144,7 @@ void AddInodeBody(Report& r, const uint8_t* in) {
 
 DumpEnd DumpExt2Inode(DumpContext& ctx) {
   const auto title = [&](Report& r, const WalkItem& item) {
-    if (ctx.count > 1)
-      r.Printf("%03i) EXT2 Inode (0x%08X) (assuming 128 byte inode size)\n", item.index, item.shown);
-    else
-      r.Printf("EXT2 Inode (0x%08X) (assuming 128 byte inode size)\n", item.shown);
+    AddItemTitle(r, ctx.count, item.index, item.shown, "EXT2 Inode", " (assuming 128 byte inode size)");
   };
   return WalkItems(ctx, inode::kSize, title, [](Report& r, const WalkItem& item) {
     AddInodeBody(r, item.bytes);
@@ -163,10 +154,7 @@ DumpEnd DumpExt2Inode(DumpContext& ctx) {
 
 DumpEnd DumpExt2InodeLong(DumpContext& ctx) {
   const auto title = [&](Report& r, const WalkItem& item) {
-    if (ctx.count > 1)
-      r.Printf("%03i) EXT4 Inode (0x%08X) (Long Inode)\n", item.index, item.shown);
-    else
-      r.Printf("EXT2 Inode (0x%08X) (Long Inode)\n", item.shown);
+    AddItemTitle(r, ctx.count, item.index, item.shown, ctx.count > 1 ? "EXT4 Inode" : "EXT2 Inode", " (Long Inode)");
   };
   return WalkItems(ctx, inode::kSize, title, [](Report& r, const WalkItem&) { r.Add("\nNot yet implemented.\n\n\n"); });
 }

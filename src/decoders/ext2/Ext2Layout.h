@@ -1,6 +1,5 @@
-// Layout of the ext2/ext3/ext4 structures: every field with its offset,
-// width and byte order. All of them are little-endian except the journal
-// superblock, which is big-endian.
+// Layout of the ext2/ext3/ext4 structures: every field with its offset, width
+// and byte order (little-endian, but for the journal superblock).
 #pragma once
 
 #include <cstddef>
@@ -12,9 +11,7 @@ namespace trovik::ext2 {
 
 // Element i of a run of like fields whose first element is `first`.
 template <typename T, ByteOrder Order>
-constexpr Field<T, Order> Element(Field<T, Order> first, size_t i) {
-  return {first.offset + i * sizeof(T)};
-}
+constexpr Field<T, Order> Element(Field<T, Order> first, size_t i) { return {first.offset + i * sizeof(T)}; }
 
 // A UUID as the listings show it: a 32-bit and three 16-bit little-endian
 // groups, then six single bytes.
@@ -26,9 +23,8 @@ inline constexpr U16 kGroup4{0x08};
 inline constexpr Bytes kNode{0x0A, 6};
 }  // namespace uuid
 
-// The superblock, 1024 bytes from the start of the volume. Its fields come
-// in groups: the base group (every revision), the dynamic group (revision
-// 1), the journal group (HAS_JOURNAL) and the 64-bit group.
+// The superblock, 1024 bytes into the volume. Its fields come in groups: base
+// (every revision), dynamic (revision 1), journal (HAS_JOURNAL) and 64-bit.
 namespace super {
 inline constexpr size_t kSize = 1024;
 inline constexpr uint64_t kVolumeOffset = 1024;
@@ -75,7 +71,6 @@ inline constexpr U32 kJournalInode{0xE0};
 inline constexpr U32 kJournalDev{0xE4};
 inline constexpr U32 kLastOrphan{0xE8};
 inline constexpr U32 kHashSeed{0xEC};  // four words
-inline constexpr size_t kHashSeedWords = 4;
 inline constexpr U8 kDefHashVersion{0xFC};
 inline constexpr U8 kJournalBackupType{0xFD};
 inline constexpr U16 kDescSize{0xFE};
@@ -104,7 +99,6 @@ inline constexpr U8 kLogGroupsPerFlex{0x174};
 inline constexpr U8 kReservedCharPad{0x175};
 inline constexpr U16 kReservedPad{0x176};
 inline constexpr Bytes kReserved{0x178, kSize - 0x178};
-
 inline constexpr uint16_t kMagicValue = 0xEF53;
 inline constexpr uint32_t kCompatHasJournal = 0x0004;
 inline constexpr uint32_t kIncompatExtents = 0x0040;
@@ -126,10 +120,8 @@ inline constexpr U16 kFlags{0x12};
 inline constexpr U32 kReserved{0x14};  // two words
 inline constexpr U16 kUnusedInodes{0x1C};
 inline constexpr U16 kChecksum{0x1E};
-}  // namespace group
-
-namespace group64 {
-inline constexpr size_t kSize = 64;
+// The second half of the 64-byte form.
+inline constexpr size_t kWideSize = 64;
 inline constexpr U32 kBlockBitmapHi{0x20};
 inline constexpr U32 kInodeBitmapHi{0x24};
 inline constexpr U32 kInodeTableHi{0x28};
@@ -138,7 +130,7 @@ inline constexpr U16 kFreeInodesHi{0x2E};
 inline constexpr U16 kUsedDirsHi{0x30};
 inline constexpr U16 kPad{0x32};
 inline constexpr U32 kReservedHi{0x34};  // two words; the word at 0x3C is not shown
-}  // namespace group64
+}  // namespace group
 
 // An inode's first 128 bytes (larger inodes add fields after them).
 namespace inode {
@@ -172,7 +164,6 @@ inline constexpr U16 kFileAclHi{0x76};
 inline constexpr U16 kUidHi{0x78};
 inline constexpr U16 kGidHi{0x7A};
 inline constexpr U32 kReserved2{0x7C};
-
 inline constexpr uint16_t kTypeMask = 0xF000;
 inline constexpr uint16_t kTypeSymlink = 0xA000;
 inline constexpr uint32_t kFlagHugeFile = 0x00040000;
@@ -187,7 +178,6 @@ inline constexpr U16 kEntries{0x02};
 inline constexpr U16 kMax{0x04};
 inline constexpr U16 kDepth{0x06};
 inline constexpr U32 kGeneration{0x08};
-
 inline constexpr uint16_t kMagicValue = 0xF30A;
 }  // namespace extent_header
 
@@ -236,7 +226,6 @@ inline constexpr U32 kPadding{0x50};  // shown as little-endian words, as stored
 inline constexpr size_t kPaddingWords = 44;
 inline constexpr Bytes kUsers{0x100, kSize - 0x100};
 inline constexpr size_t kUserSize = 16;
-
 inline constexpr uint32_t kMagicValue = 0xC03B3998;
 }  // namespace journal
 

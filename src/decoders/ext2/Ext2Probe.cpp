@@ -13,14 +13,7 @@ namespace trovik {
 
 namespace {
 
-namespace super = ext2::super;
-namespace group = ext2::group;
-namespace group64 = ext2::group64;
-namespace inode = ext2::inode;
-namespace extent = ext2::extent;
-namespace extent_header = ext2::extent_header;
-namespace dirent = ext2::dirent;
-namespace journal = ext2::journal;
+using namespace ext2;
 
 struct Volume {
   uint64_t start;
@@ -36,11 +29,11 @@ uint64_t InodeOffset(ProbeContext& ctx, const ProbeTarget& target, const Volume&
   if (inode == 0 || v.inodesPerGroup == 0) return 0;
   const uint32_t groupIndex = (inode - 1) / v.inodesPerGroup;
   const uint32_t index = (inode - 1) % v.inodesPerGroup;
-  uint8_t gd[group64::kSize];
-  const uint64_t descSize = v.wide ? group64::kSize : group::kSize;
+  uint8_t gd[group::kWideSize];
+  const uint64_t descSize = v.wide ? group::kWideSize : group::kSize;
   const uint64_t at = v.gdt + groupIndex * descSize;
   if (!target.Holds(at, descSize) || !ctx.Read(at, gd, descSize)) return 0;
-  const uint64_t table = Get(gd, group::kInodeTable) | (v.wide ? uint64_t{Get(gd, group64::kInodeTableHi)} << 32 : 0);
+  const uint64_t table = Get(gd, group::kInodeTable) | (v.wide ? uint64_t{Get(gd, group::kInodeTableHi)} << 32 : 0);
   if (table == 0 || table > (target.Size() / v.blockSize)) return 0;
   const uint64_t offset = v.start + table * v.blockSize + uint64_t{index} * v.inodeSize;
   return target.Holds(offset, v.inodeSize) ? offset : 0;
@@ -100,7 +93,7 @@ bool ProbeExt2(ProbeContext& ctx, const ProbeTarget& target) {
   v.blockSize = uint64_t{1024} << log;
   v.inodesPerGroup = Get(sb, super::kInodesPerGroup);
   v.inodeSize = Get(sb, super::kRevLevel) == 0 ? inode::kSize : Get(sb, super::kInodeSize);
-  v.wide = has64Bit && Get(sb, super::kDescSize) >= group64::kSize;
+  v.wide = has64Bit && Get(sb, super::kDescSize) >= group::kWideSize;
   if (v.inodeSize < inode::kSize || v.inodeSize > v.blockSize || (v.inodeSize & (v.inodeSize - 1))) {
     ctx.AddProblem(target, superOffset, "ext2 inodes", Format("an inode size of %u is not used", v.inodeSize));
     v.inodeSize = 0;
@@ -114,7 +107,7 @@ bool ProbeExt2(ProbeContext& ctx, const ProbeTarget& target) {
     return false;
   }
   const uint64_t groups = (blocks - firstData + perGroup - 1) / perGroup;
-  const uint64_t descSize = v.wide ? group64::kSize : group::kSize;
+  const uint64_t descSize = v.wide ? group::kWideSize : group::kSize;
   if (!target.Holds(v.gdt, descSize)) {
     ctx.AddProblem(target, v.gdt, "ext2 group descriptors", "they lie outside the volume");
     return false;

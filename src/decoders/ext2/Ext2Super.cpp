@@ -13,15 +13,7 @@ namespace trovik {
 
 namespace {
 
-using ext2::AddTimeLine;
-using ext2::AddUuidLine;
-using ext2::Element;
-using ext2::FlagName;
-using ext2::FlagNames;
-using ext2::Signed;
-using ext2::TableName;
-
-namespace super = ext2::super;
+using namespace ext2;
 
 // JOURNAL_DEV, META_BG, bit 0x20, EXTENTS, 64BIT, MMP, FLEX_BG: any of them
 // brings the 64-bit group of fields.
@@ -121,9 +113,9 @@ void AddDynamicGroup(Report& r, const uint8_t* sb) {
            FlagNames(roCompat, kRoCompatNames, kRoCompatKnown).c_str());
   AddUuidLine(r, "                  uuid", At(sb, super::kUuid));
   r.Printf("           Volume Name: %s\n",
-           ext2::FieldText(At(sb, super::kVolumeName), super::kVolumeName.size).c_str());
+           FieldText(At(sb, super::kVolumeName), super::kVolumeName.size).c_str());
   r.Printf("      Last Mounted Dir: %s\n",
-           ext2::FieldText(At(sb, super::kLastMounted), super::kLastMounted.size).c_str());
+           FieldText(At(sb, super::kLastMounted), super::kLastMounted.size).c_str());
   r.Printf(" Algorith Usage Bitmap: 0x%08X\n", Get(sb, super::kAlgorithmBitmap));
   r.Printf(" Blocks to Preallocate: %i\n", Get(sb, super::kPreallocBlocks));
   r.Printf("   Dirs to Preallocate: %i\n", Get(sb, super::kPreallocDirBlocks));
@@ -135,10 +127,9 @@ void AddJournalGroup(Report& r, const uint8_t* sb) {
   r.Printf("  Journal inode number: %i\n", Signed(Get(sb, super::kJournalInode)));
   r.Printf(" Dev # of journal file: %i\n", Signed(Get(sb, super::kJournalDev)));
   r.Printf("           Last orphan: %i\n", Signed(Get(sb, super::kLastOrphan)));
-  r.Add("             Hash seed:");
-  for (size_t i = 0; i < super::kHashSeedWords; ++i)
-    r.Printf("%s0x%08X", i ? "  " : " ", Get(sb, Element(super::kHashSeed, i)));
-  r.Add("\n");
+  r.Printf("             Hash seed: 0x%08X  0x%08X  0x%08X  0x%08X\n", Get(sb, super::kHashSeed),
+           Get(sb, Element(super::kHashSeed, 1)), Get(sb, Element(super::kHashSeed, 2)),
+           Get(sb, Element(super::kHashSeed, 3)));
   r.Printf("  Default Hash version: %i\n", Get(sb, super::kDefHashVersion));
   r.Printf("   Journal backup type: %02X\n", Get(sb, super::kJournalBackupType));
   if (Get(sb, super::kFeatureIncompat) & super::kIncompat64Bit)
@@ -189,7 +180,6 @@ DumpEnd DumpExt2Super(DumpContext& ctx) {
   ctx.CheckExtent(super::kSize);
   AddBaseGroup(r, sb);
 
-  // What no listed group of fields covers is shown raw.
   size_t listFrom = super::kFirstInode.offset;
   if (Get(sb, super::kRevLevel) == 1) {
     AddDynamicGroup(r, sb);

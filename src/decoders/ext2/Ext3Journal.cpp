@@ -9,11 +9,7 @@ namespace trovik {
 
 namespace {
 
-using ext2::FlagName;
-using ext2::FlagNames;
-using ext2::Signed;
-
-namespace journal = ext2::journal;
+using namespace ext2;
 
 const char* const kBlockTypeNames[] = {"Unknown",           "JFS_DESCRIPTOR_BLOCK", "JFS_COMMIT_BLOCK",
                                        "JFS_SUPERBLOCK_V1", "JFS_SUPERBLOCK_V2",    "JFS_REVOKE_BLOCK"};
@@ -42,7 +38,7 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
   if (magic != journal::kMagicValue) r.Flag(" <-- Should be 0xC03B3998.");
   const uint32_t blockType = Get(js, journal::kBlockType);
   r.Printf("            Block Type: %i  <%s>\n", Signed(blockType),
-           ext2::TableName(blockType, kBlockTypeNames, "Unknown"));
+           TableName(blockType, kBlockTypeNames, "Unknown"));
   r.Printf("              Sequence: 0x%08X\n", Get(js, journal::kHeaderSequence));
   r.Printf("            Block size: %i\n", Signed(Get(js, journal::kBlockSize)));
   r.Printf("          Total Blocks: %i\n", Signed(Get(js, journal::kMaxLen)));
@@ -58,7 +54,7 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
   const uint32_t roCompat = Get(js, journal::kFeatureRoCompat);
   r.Printf(" RO Compatible Ftr Set: 0x%08X  %s\n", roCompat,
            FlagNames(roCompat, kRoCompatNames, kRoCompatKnown).c_str());
-  ext2::AddUuidLine(r, "          Journal uuid", At(js, journal::kUuid));
+  AddUuidLine(r, "          Journal uuid", At(js, journal::kUuid));
   r.Printf("                 Users: %i\n", Signed(Get(js, journal::kNrUsers)));
   r.Printf("    Dynamic Super Copy: %i\n", Signed(Get(js, journal::kDynSuper)));
   r.Printf(" Jrnl Blocks per Trans: %i\n", Signed(Get(js, journal::kMaxTransaction)));
@@ -66,11 +62,10 @@ DumpEnd DumpExt3Journal(DumpContext& ctx) {
 
   r.Add("               Padding:\n");
   for (size_t i = 0; i < journal::kPaddingWords; ++i)
-    r.Printf("0x%08X%s", Get(js, ext2::Element(journal::kPadding, i)), (i + 1) % 8 == 0 ? "\n" : ", ");
+    r.Printf("0x%08X%s", Get(js, Element(journal::kPadding, i)), (i + 1) % 8 == 0 ? "\n" : ", ");
   r.Add("\n                 Users:\n");
-  const uint8_t* users = At(js, journal::kUsers);
   for (size_t i = 0; i < journal::kUsers.size; ++i)
-    r.Printf("0x%02X%s", users[i], (i + 1) % journal::kUserSize == 0 ? "\n" : ", ");
+    r.Printf("0x%02X%s", At(js, journal::kUsers)[i], (i + 1) % journal::kUserSize == 0 ? "\n" : ", ");
   r.Add("\n");
   r.AppendPending();
   return DumpEnd::Normal;
