@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "decoders/common/FieldText.h"
-#include "engine/ByteOrder.h"
+#include "decoders/ext2/Ext2Layout.h"
 
 namespace trovik::ext2 {
 
@@ -21,9 +21,16 @@ void AddTimeLine(Report& report, const char* label, uint32_t seconds, const char
                 local.tm_sec);
 }
 
-void AddUuidLine(Report& report, const char* label, const uint8_t* uuid) {
-  report.Printf("%s: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", label, Le32(uuid), Le16(uuid + 4),
-                Le16(uuid + 6), Le16(uuid + 8), uuid[10], uuid[11], uuid[12], uuid[13], uuid[14], uuid[15]);
+void AddItemTitle(Report& report, int count, int index, uint32_t shown, const char* name, const char* suffix) {
+  if (count > 1) report.Printf("%03i) ", index);
+  report.Printf("%s (0x%08X)%s\n", name, shown, suffix);
+}
+
+void AddUuidLine(Report& report, const char* label, const uint8_t* id) {
+  const uint8_t* n = At(id, uuid::kNode);
+  report.Printf("%s: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", label, Get(id, uuid::kGroup1),
+                Get(id, uuid::kGroup2), Get(id, uuid::kGroup3), Get(id, uuid::kGroup4), n[0], n[1], n[2], n[3],
+                n[4], n[5]);
 }
 
 std::string FieldText(const uint8_t* field, size_t width) {

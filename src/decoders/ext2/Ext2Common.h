@@ -18,6 +18,10 @@ inline int32_t Signed(uint32_t value) { return static_cast<int32_t>(value); }
 // as it is, whatever its size.
 void AddTimeLine(Report& report, const char* label, uint32_t seconds, const char* zeroSuffix = "");
 
+// The title line of Count item `index`, numbered ("007) ") when the run
+// lists more than one: "<name> (0x<shown>)<suffix>".
+void AddItemTitle(Report& report, int count, int index, uint32_t shown, const char* name, const char* suffix = "");
+
 // "<label>: " and a 16-byte UUID as 32-bit, three 16-bit little-endian
 // groups and six single bytes.
 void AddUuidLine(Report& report, const char* label, const uint8_t* uuid);

@@ -3,22 +3,13 @@
 // the walk.
 #include "decoders/ext2/Ext2Common.h"
 #include "decoders/ext2/Ext2Decoders.h"
-#include "engine/ByteOrder.h"
+#include "decoders/ext2/Ext2Layout.h"
 
 namespace trovik {
 
 namespace {
 
-using ext2::Signed;
-
-// The 8-byte head and room for the longest name.
-constexpr size_t kDirWindow = 264;
-
-constexpr size_t kDirInode = 0;
-constexpr size_t kDirRecLen = 4;
-constexpr size_t kDirNameLen = 6;
-constexpr size_t kDirFileType = 7;
-constexpr size_t kDirName = 8;
+using namespace ext2;
 
 const char* const kDirFileTypeNames[] = {"Unknown", "regular file", "directory",     "chrdev", "blkdev",
                                          "fifo",    "soc",          "symbolic link", "max"};
@@ -29,22 +20,19 @@ DumpEnd DumpExt2Dir(DumpContext& ctx) {
   Report& r = ctx.report;
   for (int i = 0; i < ctx.count && ctx.NextItem(); ++i) {
     const uint64_t position = ctx.Position();
-    uint8_t de[kDirWindow];
+    uint8_t de[dirent::kMaxSize];
     ctx.Read(de, sizeof de);
-    const uint32_t inode = Le32(de + kDirInode);
-    const uint16_t recLen = Le16(de + kDirRecLen);
-    const uint8_t nameLen = de[kDirNameLen];
-    const uint8_t fileType = de[kDirFileType];
+    const uint32_t inode = Get(de, dirent::kInode);
+    const uint16_t recLen = Get(de, dirent::kRecLen);
+    const uint8_t nameLen = Get(de, dirent::kNameLen);
+    const uint8_t fileType = Get(de, dirent::kFileType);
     // The name ends with the record: bytes a longer name length claims
     // belong to the entries that follow.
-    const size_t room = recLen > kDirName ? recLen - kDirName : 0;
+    const size_t room = recLen > dirent::kHeadSize ? recLen - dirent::kHeadSize : 0;
     const size_t shownName = nameLen < room ? nameLen : room;
 
-    if (ctx.count > 1)
-      r.Printf("%03i) EXT2 Directory Entry (0x%08X)\n", i, ctx.start);
-    else
-      r.Printf("EXT2 Directory Entry (0x%08X)\n", ctx.start);
-    ctx.CheckExtent(kDirName + shownName);
+    AddItemTitle(r, ctx.count, i, ctx.start, "EXT2 Directory Entry");
+    ctx.CheckExtent(dirent::kHeadSize + shownName);
     if (inode > 0)
       r.Printf("                 Inode: %i (%i zero based)\n", Signed(inode), Signed(inode - 1));
     else
@@ -53,10 +41,10 @@ DumpEnd DumpExt2Dir(DumpContext& ctx) {
     r.Printf("           Name Length: %i\n", nameLen);
     if (shownName < nameLen) r.Flag(" <-- Should be <= Record Length - 8.");
     r.Printf("             File Type: 0x%02X  (%s)\n", fileType,
-             ext2::TableName(fileType, kDirFileTypeNames, "Unknown"));
+             TableName(fileType, kDirFileTypeNames, "Unknown"));
     r.Add("                  Name: ");
     // Byte for byte; a zero byte adds nothing and does not end the name.
-    for (size_t k = 0; k < shownName; ++k) r.AddChar(de[kDirName + k]);
+    for (size_t k = 0; k < shownName; ++k) r.AddChar(At(de, dirent::kName)[k]);
     r.Add("\n\n");
     r.AppendPending();
 

@@ -3,41 +3,13 @@
 // users table are shown as stored.
 #include "decoders/ext2/Ext2Common.h"
 #include "decoders/ext2/Ext2Decoders.h"
-#include "engine/ByteOrder.h"
+#include "decoders/ext2/Ext2Layout.h"
 
 namespace trovik {
 
 namespace {
 
-using ext2::FlagName;
-using ext2::FlagNames;
-using ext2::Signed;
-
-constexpr size_t kJournalSuperSize = 1024;
-
-constexpr size_t kMagic = 0x00;
-constexpr size_t kBlockType = 0x04;
-constexpr size_t kHeaderSequence = 0x08;
-constexpr size_t kBlockSize = 0x0C;
-constexpr size_t kMaxLen = 0x10;
-constexpr size_t kFirst = 0x14;
-constexpr size_t kSequence = 0x18;
-constexpr size_t kStart = 0x1C;
-constexpr size_t kErrno = 0x20;
-constexpr size_t kFeatureCompat = 0x24;
-constexpr size_t kFeatureIncompat = 0x28;
-constexpr size_t kFeatureRoCompat = 0x2C;
-constexpr size_t kUuid = 0x30;
-constexpr size_t kNrUsers = 0x40;
-constexpr size_t kDynSuper = 0x44;
-constexpr size_t kMaxTransaction = 0x48;
-constexpr size_t kMaxTransData = 0x4C;
-constexpr size_t kPadding = 0x50;
-constexpr size_t kPaddingWords = 44;
-constexpr size_t kUsers = 0x100;
-constexpr size_t kUserSize = 16;
-
-constexpr uint32_t kJournalMagic = 0xC03B3998;
+using namespace ext2;
 
 const char* const kBlockTypeNames[] = {"Unknown",           "JFS_DESCRIPTOR_BLOCK", "JFS_COMMIT_BLOCK",
                                        "JFS_SUPERBLOCK_V1", "JFS_SUPERBLOCK_V2",    "JFS_REVOKE_BLOCK"};
@@ -55,45 +27,45 @@ constexpr uint32_t kRoCompatKnown = 0;
 }  // namespace
 
 DumpEnd DumpExt3Journal(DumpContext& ctx) {
-  uint8_t js[kJournalSuperSize];
+  uint8_t js[journal::kSize];
   ctx.Read(js, sizeof js);
   Report& r = ctx.report;
   r.Printf("Ext3 Journal Super Block (0x%08X)\n", ctx.start);
-  ctx.CheckExtent(kJournalSuperSize);
+  ctx.CheckExtent(journal::kSize);
 
-  const uint32_t magic = Be32(js + kMagic);
+  const uint32_t magic = Get(js, journal::kMagic);
   r.Printf("                 Magic: 0x%08X\n", magic);
-  if (magic != kJournalMagic) r.Flag(" <-- Should be 0xC03B3998.");
-  const uint32_t blockType = Be32(js + kBlockType);
+  if (magic != journal::kMagicValue) r.Flag(" <-- Should be 0xC03B3998.");
+  const uint32_t blockType = Get(js, journal::kBlockType);
   r.Printf("            Block Type: %i  <%s>\n", Signed(blockType),
-           ext2::TableName(blockType, kBlockTypeNames, "Unknown"));
-  r.Printf("              Sequence: 0x%08X\n", Be32(js + kHeaderSequence));
-  r.Printf("            Block size: %i\n", SignedBe32(js + kBlockSize));
-  r.Printf("          Total Blocks: %i\n", SignedBe32(js + kMaxLen));
-  r.Printf("           First Block: %i\n", SignedBe32(js + kFirst));
-  r.Printf("              Sequence: 0x%08X\n", Be32(js + kSequence));
-  r.Printf("                 Start: %i\n", SignedBe32(js + kStart));
-  r.Printf("          Error Number: 0x%08X\n", Be32(js + kErrno));
-  const uint32_t compat = Be32(js + kFeatureCompat);
+           TableName(blockType, kBlockTypeNames, "Unknown"));
+  r.Printf("              Sequence: 0x%08X\n", Get(js, journal::kHeaderSequence));
+  r.Printf("            Block size: %i\n", Signed(Get(js, journal::kBlockSize)));
+  r.Printf("          Total Blocks: %i\n", Signed(Get(js, journal::kMaxLen)));
+  r.Printf("           First Block: %i\n", Signed(Get(js, journal::kFirst)));
+  r.Printf("              Sequence: 0x%08X\n", Get(js, journal::kSequence));
+  r.Printf("                 Start: %i\n", Signed(Get(js, journal::kStart)));
+  r.Printf("          Error Number: 0x%08X\n", Get(js, journal::kErrno));
+  const uint32_t compat = Get(js, journal::kFeatureCompat);
   r.Printf("    Compatible Ftr Set: 0x%08X  %s\n", compat, FlagNames(compat, kCompatNames, kCompatKnown).c_str());
-  const uint32_t incompat = Be32(js + kFeatureIncompat);
+  const uint32_t incompat = Get(js, journal::kFeatureIncompat);
   r.Printf("  Incompatible Ftr Set: 0x%08X  %s\n", incompat,
            FlagNames(incompat, kIncompatNames, kIncompatKnown).c_str());
-  const uint32_t roCompat = Be32(js + kFeatureRoCompat);
+  const uint32_t roCompat = Get(js, journal::kFeatureRoCompat);
   r.Printf(" RO Compatible Ftr Set: 0x%08X  %s\n", roCompat,
            FlagNames(roCompat, kRoCompatNames, kRoCompatKnown).c_str());
-  ext2::AddUuidLine(r, "          Journal uuid", js + kUuid);
-  r.Printf("                 Users: %i\n", SignedBe32(js + kNrUsers));
-  r.Printf("    Dynamic Super Copy: %i\n", SignedBe32(js + kDynSuper));
-  r.Printf(" Jrnl Blocks per Trans: %i\n", SignedBe32(js + kMaxTransaction));
-  r.Printf(" Data Blocks per Trans: %i\n", SignedBe32(js + kMaxTransData));
+  AddUuidLine(r, "          Journal uuid", At(js, journal::kUuid));
+  r.Printf("                 Users: %i\n", Signed(Get(js, journal::kNrUsers)));
+  r.Printf("    Dynamic Super Copy: %i\n", Signed(Get(js, journal::kDynSuper)));
+  r.Printf(" Jrnl Blocks per Trans: %i\n", Signed(Get(js, journal::kMaxTransaction)));
+  r.Printf(" Data Blocks per Trans: %i\n", Signed(Get(js, journal::kMaxTransData)));
 
   r.Add("               Padding:\n");
-  for (size_t i = 0; i < kPaddingWords; ++i)
-    r.Printf("0x%08X%s", Le32(js + kPadding + 4 * i), (i + 1) % 8 == 0 ? "\n" : ", ");
+  for (size_t i = 0; i < journal::kPaddingWords; ++i)
+    r.Printf("0x%08X%s", Get(js, Element(journal::kPadding, i)), (i + 1) % 8 == 0 ? "\n" : ", ");
   r.Add("\n                 Users:\n");
-  for (size_t i = 0; i < kJournalSuperSize - kUsers; ++i)
-    r.Printf("0x%02X%s", js[kUsers + i], (i + 1) % kUserSize == 0 ? "\n" : ", ");
+  for (size_t i = 0; i < journal::kUsers.size; ++i)
+    r.Printf("0x%02X%s", At(js, journal::kUsers)[i], (i + 1) % journal::kUserSize == 0 ? "\n" : ", ");
   r.Add("\n");
   r.AppendPending();
   return DumpEnd::Normal;
