@@ -102,6 +102,13 @@ constexpr void Put(uint8_t* base, Field<T, Order> field, std::type_identity_t<T>
   }
 }
 
+// Element i of a run of like fields whose first element is `first` (a
+// table of block numbers, a name of 16-bit units).
+template <typename T, ByteOrder Order>
+constexpr Field<T, Order> Element(Field<T, Order> first, size_t i) {
+  return {first.offset + i * sizeof(T)};
+}
+
 constexpr const uint8_t* At(const uint8_t* base, Bytes field) { return base + field.offset; }
 constexpr uint8_t* At(uint8_t* base, Bytes field) { return base + field.offset; }
 

@@ -17,7 +17,7 @@ DumpEnd DumpMz(DumpContext& ctx) {
   ctx.Read(h.data(), h.size());
   const uint8_t* p = h.data();
   // Word i of a run of words that starts at `field`.
-  auto w = [p](U16 field, size_t i = 0) { return static_cast<unsigned>(Get(p + field.kSize * i, field)); };
+  auto w = [p](U16 field, size_t i = 0) { return static_cast<unsigned>(Get(p, Element(field, i))); };
 
   Report& r = ctx.report;
   r.Printf("PE EXE:  DOS EXE Header (0x%08X)\n", ctx.start);

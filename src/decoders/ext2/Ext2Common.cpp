@@ -27,10 +27,7 @@ void AddItemTitle(Report& report, int count, int index, uint32_t shown, const ch
 }
 
 void AddUuidLine(Report& report, const char* label, const uint8_t* id) {
-  const uint8_t* n = At(id, uuid::kNode);
-  report.Printf("%s: %08X-%04X-%04X-%04X-%02X%02X%02X%02X%02X%02X\n", label, Get(id, uuid::kGroup1),
-                Get(id, uuid::kGroup2), Get(id, uuid::kGroup3), Get(id, uuid::kGroup4), n[0], n[1], n[2], n[3],
-                n[4], n[5]);
+  report.Printf("%s: %s\n", label, LittleEndianGuidText(id).c_str());
 }
 
 std::string FieldText(const uint8_t* field, size_t width) {

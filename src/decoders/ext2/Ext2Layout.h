@@ -9,20 +9,6 @@
 
 namespace trovik::ext2 {
 
-// Element i of a run of like fields whose first element is `first`.
-template <typename T, ByteOrder Order>
-constexpr Field<T, Order> Element(Field<T, Order> first, size_t i) { return {first.offset + i * sizeof(T)}; }
-
-// A UUID as the listings show it: a 32-bit and three 16-bit little-endian
-// groups, then six single bytes.
-namespace uuid {
-inline constexpr U32 kGroup1{0x00};
-inline constexpr U16 kGroup2{0x04};
-inline constexpr U16 kGroup3{0x06};
-inline constexpr U16 kGroup4{0x08};
-inline constexpr Bytes kNode{0x0A, 6};
-}  // namespace uuid
-
 // The superblock, 1024 bytes into the volume. Its fields come in groups: base
 // (every revision), dynamic (revision 1), journal (HAS_JOURNAL) and 64-bit.
 namespace super {

@@ -50,8 +50,8 @@ void AddIndirectBlock(Report& report, const uint8_t* block) {
 
   // All 38 extent slots are shown, used or not.
   for (int n = 0; n < kExtents; ++n) {
-    const uint64_t start = Get(block, ExtentStart(n));
-    const uint32_t size = Get(block, ExtentSize(n));
+    const uint64_t start = Get(block, Element(kExtentStarts, n));
+    const uint32_t size = Get(block, Element(kExtentSizes, n));
     report.Printf("               Extent %i:  start 0x%016" PRIX64 "  (%" PRIu64 "), size 0x%08X (%i)\n", n, start,
                   start, size, static_cast<int32_t>(size));
   }

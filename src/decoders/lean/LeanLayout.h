@@ -67,9 +67,9 @@ inline constexpr U64 kFirstIndirect{0x50};
 inline constexpr U64 kLastIndirect{0x58};
 inline constexpr U64 kFork{0x60};
 inline constexpr int kExtents = 8;  // starts, then sizes
-constexpr U64 ExtentStart(int n) { return U64{0x68 + U64::kSize * static_cast<size_t>(n)}; }
-constexpr U32 ExtentSize(int n) { return U32{0xA8 + U32::kSize * static_cast<size_t>(n)}; }
-static_assert(ExtentSize(kExtents).offset == kSize);
+inline constexpr U64 kExtentStarts{0x68};
+inline constexpr U32 kExtentSizes{0xA8};
+static_assert(Element(kExtentSizes, kExtents).offset == kSize);
 inline constexpr Bytes kAttributeArea{kSize, kBlockBytes - kSize};
 // An inline attribute: this head (name length, 24-bit data length), name, data.
 inline constexpr U32 kAttributeHead{0};
@@ -98,9 +98,9 @@ inline constexpr U16 kExtentCount{0x30};
 inline constexpr Bytes kReserved0{0x32, 2};
 inline constexpr U32 kReserved1{0x34};
 inline constexpr int kExtents = 38;  // starts, then sizes
-constexpr U64 ExtentStart(int n) { return U64{0x38 + U64::kSize * static_cast<size_t>(n)}; }
-constexpr U32 ExtentSize(int n) { return U32{0x168 + U32::kSize * static_cast<size_t>(n)}; }
-static_assert(ExtentSize(kExtents).offset == kSize);
+inline constexpr U64 kExtentStarts{0x38};
+inline constexpr U32 kExtentSizes{0x168};
+static_assert(Element(kExtentSizes, kExtents).offset == kSize);
 }  // namespace indirect
 
 namespace dir {

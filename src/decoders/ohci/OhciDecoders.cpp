@@ -136,7 +136,7 @@ DumpEnd DumpOhciHcca(DumpContext& ctx) {
   ctx.CheckExtent(area.size());
   report.Add("Interrupt Table:\n");
   for (int k = 0; k < hcca::kInterruptEntries; ++k)
-    report.Printf("  %02i: 0x%08X\n", k, Get(area.data() + hcca::kInterruptTable.kSize * k, hcca::kInterruptTable));
+    report.Printf("  %02i: 0x%08X\n", k, Get(area.data(), Element(hcca::kInterruptTable, k)));
   report.Printf("  Frame Number: %i\n", static_cast<int>(Get(area.data(), hcca::kFrameNumber)));
   report.Printf("     Pad1 word: 0x%04X\n", static_cast<unsigned>(Get(area.data(), hcca::kPad1)));
   report.Printf("     Done Head: 0x%08X\n", Get(area.data(), hcca::kDoneHead));

@@ -39,7 +39,7 @@ inline constexpr U64 kLastLba{40};
 inline constexpr U64 kAttributes{48};
 inline constexpr size_t kNameUnits = 36;
 inline constexpr Bytes kName{56, 2 * kNameUnits};  // UTF-16LE
-constexpr U16 NameUnit(size_t i) { return U16{kName.offset + 2 * i}; }
+constexpr U16 NameUnit(size_t i) { return Element(U16{kName.offset}, i); }
 }  // namespace entry
 
 inline bool HasSignature(const uint8_t* sector) {

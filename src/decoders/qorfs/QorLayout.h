@@ -63,10 +63,10 @@ inline constexpr Bytes kResv1{43, 5};
 // The name, then 32-bit FAT entries from the next 4-byte boundary.
 inline constexpr Bytes kNameAndFats{48, kSize - 48};
 static_assert(kNameAndFats.offset % 4 == 0, "FAT entries are aligned within the area as within the slot");
-// Entry i of a list of FAT entries (64-bit ones in wide continue slots),
+// The first of a list of FAT entries (64-bit ones in wide continue slots),
 // counted from the list's first byte.
-constexpr U32 FatEntry(int i) { return U32{U32::kSize * static_cast<size_t>(i)}; }
-constexpr U64 WideFatEntry(int i) { return U64{U64::kSize * static_cast<size_t>(i)}; }
+inline constexpr U32 kFatEntry{0};
+inline constexpr U64 kWideFatEntry{0};
 inline constexpr int kMaxFatEntries = 19;
 inline constexpr int kMaxNameLength = 80;
 }  // namespace slot

@@ -64,7 +64,7 @@ void AddReservedLine(Report& report, const char* label, const uint8_t* slot, Byt
 void AddFatList(Report& report, const uint8_t* entries, int count) {
   report.Add("                  fats: ");
   for (int i = 0; i < count; ++i) {
-    report.Printf("0x%08X, ", Get(entries, FatEntry(i)));
+    report.Printf("0x%08X, ", Get(entries, Element(kFatEntry, i)));
     if ((i + 1) % 7 == 0) report.Add(kContinuation);
   }
 }
@@ -198,9 +198,9 @@ void AddContinueSlot(Report& report, const uint8_t* slot) {
     for (int i = 0; i < shown; ++i) {
       if (i > 0 && i % perLine == 0) report.Add(kContinuation);
       if (wide)
-        report.Printf("0x%016" PRIX64 ", ", Get(body, WideFatEntry(i)));
+        report.Printf("0x%016" PRIX64 ", ", Get(body, Element(kWideFatEntry, i)));
       else
-        report.Printf("0x%08X, ", Get(body, FatEntry(i)));
+        report.Printf("0x%08X, ", Get(body, Element(kFatEntry, i)));
     }
     EndList(report, shown < entries);
   } else {
