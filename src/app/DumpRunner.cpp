@@ -167,6 +167,7 @@ void DumpRunner::StartJob(Job job, std::unique_ptr<FileAccess> file) {
   if (thread_) return;
   file_ = std::move(file);
   status_ = RunStatus::Done;
+  writtenTo_.clear();
   outputError_.clear();
   outputFailed_ = false;
   linesWritten_ = 0;
@@ -342,6 +343,8 @@ void DumpRunner::FinishRun() {
       QMessageBox::warning(dialogParent_, QApplication::applicationName(),
                            tr("Cannot save %1:\n%2").arg(outputPath_, outputError_));
       if (status_ != RunStatus::FileFailed) status_ = RunStatus::FileFailed;
+    } else {
+      writtenTo_ = outputPath_;
     }
     output_.reset();
   }

@@ -63,6 +63,9 @@ class DumpRunner : public QObject {
   void StartJob(Job job, std::unique_ptr<FileAccess> file = nullptr);
   void RequestAbort();
   // Waits (running the event loop) until the run has ended.
+  // Where the last run's report was written whole (StartToFile), or empty
+  // when it went into the window or could not be written.
+  const QString& WrittenTo() const { return writtenTo_; }
   void WaitForFinished();
   RunStatus LastStatus() const { return status_; }
   // Why the last run's report file could not be written (empty when it was).
@@ -106,6 +109,7 @@ class DumpRunner : public QObject {
   // A run into a file: the file, and the worker's count of lines written.
   std::unique_ptr<QSaveFile> output_;
   QString outputPath_;
+  QString writtenTo_;
   QString outputError_;
   std::atomic<bool> outputFailed_{false};
   std::atomic<qint64> linesWritten_{0};

@@ -19,6 +19,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QDir>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -395,7 +396,15 @@ void CMainFrame::OnRunStarted() {
 
 void CMainFrame::OnRunFinished(RunStatus status) {
   ready_->setText(tr("Ready"));
-  if (status == RunStatus::Aborted) statusBar()->showMessage(tr("The dump was stopped."), 4000);
+  // A report written to a file leaves the window as it was: the status bar
+  // says where it went.
+  const QString writtenTo = QDir::toNativeSeparators(runner_->WrittenTo());
+  if (!writtenTo.isEmpty())
+    statusBar()->showMessage(status == RunStatus::Aborted
+                                 ? tr("The dump was stopped; the report so far was written to %1.").arg(writtenTo)
+                                 : tr("The report was written to %1.").arg(writtenTo));
+  else if (status == RunStatus::Aborted)
+    statusBar()->showMessage(tr("The dump was stopped."), 4000);
   UpdateCommands();
   view_->setFocus();
   if (closeAfterRun_) QTimer::singleShot(0, this, &QWidget::close);

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 #include <csignal>
 #include <filesystem>
@@ -301,7 +302,8 @@ TEST_F(LargeReportTest, StreamedReportHasTheBytesSaveAndTheCommandLineWrite) {
     WriteToFile(streamed);
     Run(frame, data, Everything(type));
     EXPECT_EQ(Runner()->LastStatus(), RunStatus::Done);
-    EXPECT_TRUE(Doc()->Text().IsEmpty());  // nothing went into the window
+    EXPECT_TRUE(Doc()->Text().IsEmpty());  // nothing went into the window, the status bar says where it went
+    EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "The report was written to " + streamed + ".");
 
     CMainFrame other;
     other.SetLargeReportLimit(1u << 30);
