@@ -218,11 +218,19 @@ TEST(Fat, DirectoryEntryRules) {
   // mtools' entries of README.TXT (cluster 5) and of the long name "Sub Folder".
   const auto fat12 = ReadTestFile("fat/fat12.img");
   const std::string low = "[[ <--- should be 0x0002 or higher.\\n]]", bits = "[[ <--- Bits 7 and 6 are not zero.\\n]]";
+  const std::string zero = "Starting Cluster: 0x0000 (0x00000000)" + low;
+  // A volume label, and the ".." entry of a directory whose parent is the root, own no cluster.
   ExpectRules(MakeRequest(DumpType::FatDir, "0x700"), fat12,
               {{"every attribute", {U8(0x70B, 0x3F)}, {}},
                {"attribute bit 6", {U8(0x70B, 0x40)}, {"Attribute: 0x40 " + bits}},
                {"attribute bit 7", {U8(0x70B, 0xA1)}, {"Attribute: 0xA1  Archive Read Only" + bits}},
-               {"cluster 0", {Le16(0x71A, 0)}, {"Starting Cluster: 0x0000 (0x00000000)" + low}},
+               {"cluster 0", {Le16(0x71A, 0)}, {zero}},
+               {"volume label", {Text(0x700, "BOOTDISK   "), U8(0x70B, 0x08), Le16(0x71A, 0), Le32(0x71C, 0)}, {}},
+               {"volume label with the archive bit", {U8(0x70B, 0x28), Le16(0x71A, 0)}, {}},
+               {"'..' whose parent is the root", {Text(0x700, "..         "), U8(0x70B, 0x10), Le16(0x71A, 0)}, {}},
+               {"'.' with cluster 0", {Text(0x700, ".          "), U8(0x70B, 0x10), Le16(0x71A, 0)}, {zero}},
+               {"'..' as a file name prefix", {Text(0x700, "..X        "), Le16(0x71A, 0)}, {zero}},
+               {"long-name attribute read as a short entry", {U8(0x70B, 0x0F), Le16(0x71A, 0)}, {zero}},
                {"cluster 1", {Le16(0x71A, 1)}, {"Starting Cluster: 0x0001 (0x00000001)" + low}},
                {"cluster 0x10000", {Le16(0x714, 1), Le16(0x71A, 0)}, {}},
                {"cluster 0x80000001", {Le16(0x714, 0x8000), Le16(0x71A, 1)},
