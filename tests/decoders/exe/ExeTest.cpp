@@ -22,9 +22,8 @@ unsigned long long Hex(const std::string& text) { return std::strtoull(text.c_st
 
 TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
   // Machine numbers from the PE format's list.
-  const std::pair<const char*, int> samples[] = {
-      {"hello64.exe", 0x8664}, {"hello32.exe", 0x014C}, {"greet32.dll", 0x014C}};
-  for (const auto& [file, machine] : samples) {
+  for (const auto& [file, machine] :
+       {std::pair{"hello64.exe", 0x8664}, {"hello32.exe", 0x014C}, {"greet32.dll", 0x014C}}) {
     SCOPED_TRACE(file);
     const auto bytes = ReadTestFile(std::string("exe/") + file);
     std::string tool = ReadTestText(std::string("exe/") + file + ".objdump");
@@ -93,9 +92,9 @@ TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
     }
     EXPECT_EQ(listed, count);
     const std::string golden = "exe/" + std::string(file).replace(std::string(file).find('.'), 1, "-");
-    const std::pair<const char*, const DumpResult*> listings[] = {
-        {"mz", &mz}, {"pe-header", &header}, {"pe-optional", &opt}, {"pe-sections", &sections}};
-    for (const auto& [type, result] : listings) ExpectReport(*result, golden + "-" + type);
+    for (const auto& [type, result] :
+         {std::pair{"mz", &mz}, {"pe-header", &header}, {"pe-optional", &opt}, {"pe-sections", &sections}})
+      ExpectReport(*result, golden + "-" + type);
   }
 }
 
@@ -103,8 +102,7 @@ TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
 // signed field is negative. The structure starts at 0x30, after zeros.
 TEST(ExeHeaders, StampedHeaders) {
   const std::tuple<const char*, DumpType, std::vector<Patch>> cases[] = {
-      {"mz", DumpType::Mz, {}},
-      {"pe-header", DumpType::PeHeader, {}},
+      {"mz", DumpType::Mz, {}}, {"pe-header", DumpType::PeHeader, {}},
       {"pe32-optional", DumpType::PeOptional, {Le16(0, 0x010B)}},
       {"pe32plus-optional", DumpType::PeOptional, {Le16(0, 0x020B)}},
       {"pe-section", DumpType::PeSection, {{0, {0x20, 0x21, 0x7E, 0x7F, 0x80, 0xFF, 0x00, 'x'}}}}};

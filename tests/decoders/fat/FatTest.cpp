@@ -3,10 +3,7 @@
 
 #include <algorithm>
 #include <regex>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "support/Golden.h"
 #include "support/RuleTable.h"
@@ -15,7 +12,6 @@
 namespace trovik::test {
 namespace {
 
-constexpr size_t kNone = std::string::npos;
 using Labels = std::initializer_list<std::pair<const char*, const char*>>;
 
 // Printable bytes, each different from its neighbours: a field read one
@@ -44,7 +40,7 @@ TEST(Fat, Listings) {
 
 void ExpectMatchesMinfo(const std::string& listing, const std::string& tool) {
   const size_t boot = tool.find("bootsector information");
-  ASSERT_NE(boot, kNone);
+  ASSERT_NE(boot, std::string::npos);
   // The listing's label and minfo's for the same number; minfo leaves out
   // the FAT32 fields of other volumes.
   for (const auto& [field, label] : Labels{
@@ -54,8 +50,8 @@ void ExpectMatchesMinfo(const std::string& listing, const std::string& tool) {
            {"Sectors per Track", "sectors per track"}, {"Heads", "heads"}, {"Hidden Sectors", "hidden sectors"},
            {"Drive Num", "physical drive id"}, {"Sectors Extended", "big size"}, {"Sectors per FAT 32", "Big fatlen="},
            {"Extended Flags", "Extended flags="}, {"FS Version", "FS version="},
-           {"Root Cluster Number", "rootCluster="},
-           {"Info Sector Number", "infoSector location="}, {"Backup boot Sector", "backup boot sector="}}) {
+           {"Root Cluster Number", "rootCluster="}, {"Info Sector Number", "infoSector location="},
+           {"Backup boot Sector", "backup boot sector="}}) {
     if (FieldAfter(tool, label, boot).empty()) continue;
     EXPECT_EQ(NumberAfter(listing, field), NumberAfter(tool, label, boot)) << field;
   }
@@ -104,7 +100,7 @@ std::string MdirLines(const std::string& dir, const std::string& lfn) {
   std::string lines;
   size_t named = 0;
   bool afterLfn = false;
-  for (size_t at = dir.find("(non LFN)"); at != kNone; at = dir.find("(non LFN)", at + 1)) {
+  for (size_t at = dir.find("(non LFN)"); at != std::string::npos; at = dir.find("(non LFN)", at + 1)) {
     const long long attribute = NumberAfter(dir, "Attribute", at);
     const std::string date = FieldAfter(dir, "Date", at), time = FieldAfter(dir, "Time", at);
     // Volume labels, long-name parts and free entries are not files.
@@ -128,10 +124,8 @@ TEST(Fat, RootDirectoriesAgreeWithMdir) {
     const std::string tool = ReadTestText(report);
     const size_t from = tool.find("\n\n", tool.find("Directory for ::/")) + 2;
     const std::string mdir = tool.substr(from, tool.rfind('\n', tool.find(" files", from)) + 1 - from);
-    EXPECT_EQ(MdirLines(RunOnBytes(MakeRequest(DumpType::FatDir, root, "0", 16), bytes).text,
-                        RunOnBytes(MakeRequest(DumpType::FatLfn, root, "0", 16), bytes).text),
-              Collapsed(mdir))
-        << image;
+    const auto dump = [&](DumpType type) { return RunOnBytes(MakeRequest(type, root, "0", 16), bytes).text; };
+    EXPECT_EQ(MdirLines(dump(DumpType::FatDir), dump(DumpType::FatLfn)), Collapsed(mdir)) << image;
   }
   EXPECT_EQ(NumberAfter(ReadTestText("fat/fat12.tools.txt"), "Root directory starts at byte "), 1536);
 }
