@@ -90,15 +90,13 @@ TEST(LeanInode, ListingAndRules) {
 
   // A regular file with twelve small attributes: eleven are listed.
   std::vector<Patch> patches = {Le32(0x00, 0x4F5E4744), Text(0x04, "NODE"), Le32(0x10, 1), Le32(0x1C, 0x20080000)};
-  for (int i = 0; i < 12; ++i) {
-    patches.push_back(Le32(0xC8 + 8 * i, 0x01000003));
-    patches.push_back(Text(0xCC + 8 * i, std::string(1, static_cast<char>('a' + i)) + "xyz"));
-  }
+  for (int i = 0; i < 12; ++i)
+    patches.insert(patches.end(),
+                   {Le32(0xC8 + 8 * i, 0x01000003), Text(0xCC + 8 * i, std::string(1, 'a' + i) + "xyz")});
   std::vector<uint8_t> regular = Block(patches);
   ExpectReport(Dump(DumpType::LeanInode, regular), "lean/inode-regular");
   regular[0x1F] = 0x60;
-  EXPECT_NE(Dump(DumpType::LeanInode, regular).text.find("\n                + File type: symbolic link\n"),
-            std::string::npos);
+  EXPECT_NE(Dump(DumpType::LeanInode, regular).text.find("    + File type: symbolic link\n"), std::string::npos);
   regular[0x1F] = 0xA0;
   EXPECT_EQ(Dump(DumpType::LeanInode, regular).text.find("File type"), std::string::npos);
 }
@@ -130,13 +128,11 @@ std::vector<Patch> Record(uint64_t at, uint64_t inode, uint8_t type, uint8_t uni
 
 // Each record is found from the previous one's length, never from a fixed size.
 TEST(LeanDirectory, RecordsAreWalkedByTheirLength) {
-  std::vector<uint8_t> block =
-      Records({Record(0x00, 3, 2, 1, 1, "."), Record(0x10, 0x200000001, 2, 1, 2, ".."),
-               Record(0x20, 5, 1, 2, 9, "hello.txt"),
-               Record(0x40, 7, 3, 6, 70, std::string(35, 'o') + std::string(35, 'p')),
-               Record(0xA0, 0, 0, 22, 0, "")},
-              512);
-  block[0x1FF] = 0xAB;
+  const std::vector<uint8_t> block = Records(
+      {Record(0x00, 3, 2, 1, 1, "."), Record(0x10, 0x200000001, 2, 1, 2, ".."), Record(0x20, 5, 1, 2, 9, "hello.txt"),
+       Record(0x40, 7, 3, 6, 70, std::string(35, 'o') + std::string(35, 'p')), Record(0xA0, 0, 0, 22, 0, ""),
+       {U8(0x1FF, 0xAB)}},
+      512);
   ExpectReport(Dump(DumpType::LeanDir, block, 5), "lean/directory");
 
   // A fork record whose name fills it; a bad type and a 258-byte name in a record longer than one read
