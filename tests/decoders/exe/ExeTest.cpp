@@ -61,13 +61,11 @@ TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
     std::istringstream in(tool);
     for (std::string line; std::getline(in, line);) {
       unsigned k;
-      unsigned long long rva, size, ourRva = 0, ourSize = 0;
+      unsigned long long rva, size;
       if (std::sscanf(line.c_str(), "Entry %x %llx %llx", &k, &rva, &size) != 3) continue;
-      const std::string label = (k < 10 ? "Data Directory 0" : "Data Directory ") + std::to_string(k);
-      const std::string ours = FieldAfter(opt.text, label);
-      std::sscanf(ours.c_str(), "Virtual Address = %llx, Size = %llx", &ourRva, &ourSize);
-      EXPECT_EQ(ourRva, rva) << k;
-      EXPECT_EQ(ourSize, size) << k;
+      const std::string ours = FieldAfter(opt.text, "Data Directory " + std::string(k < 10, '0') + std::to_string(k));
+      EXPECT_EQ(NumberAfter(ours, "Virtual Address ="), rva) << k;
+      EXPECT_EQ(NumberAfter(ours, "Size ="), size) << k;
     }
 
     // The section table follows the optional header; objdump lists its entries in order.
