@@ -74,11 +74,10 @@ TEST(IsoAgreesWithIsoinfo, DescriptorDirectoriesAndPathTable) {
   const std::string tool = ReadTestText("optical/iso-joliet.isoinfo.txt");
   const std::string pvd = Dump(DumpType::IsoPvd, 16 * 2048, 1, iso).text;
   const std::pair<const char*, const char*> texts[] = {
-      {"System id", "System Identifier"},        {"Volume id", "Volume Identifier"},
-      {"Volume set id", "Set Identifier"},       {"Publisher id", "Publisher Identifier"},
-      {"Data preparer id", "Preparer Identifier"}, {"Application id", "Application Identifier"},
-      {"Copyright File id", "Copyright Identifier"}, {"Abstract File id", "Abscract Identifier"},
-      {"Bibliographic File id", "Bibliog. Identifier"}};
+      {"System id", "System Identifier"}, {"Volume id", "Volume Identifier"}, {"Volume set id", "Set Identifier"},
+      {"Publisher id", "Publisher Identifier"}, {"Data preparer id", "Preparer Identifier"},
+      {"Application id", "Application Identifier"}, {"Copyright File id", "Copyright Identifier"},
+      {"Abstract File id", "Abscract Identifier"}, {"Bibliographic File id", "Bibliog. Identifier"}};
   for (const auto& [theirs, ours] : texts) EXPECT_EQ(Unquote(FieldAfter(pvd, ours)), FieldAfter(tool, theirs)) << ours;
   const std::pair<const char*, const char*> numbers[] = {
       {"Volume set size is", "Set Size"}, {"Volume set sequence number is", "Sequence Number"},
