@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "support/Golden.h"
-#include "support/ReportCapture.h"
 #include "support/RuleTable.h"
 
 namespace trovik::test {
