@@ -22,9 +22,8 @@ unsigned long long Hex(const std::string& text) { return std::strtoull(text.c_st
 
 TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
   // Machine numbers from the PE format's list.
-  const std::pair<const char*, int> samples[] = {
-      {"hello64.exe", 0x8664}, {"hello32.exe", 0x014C}, {"greet32.dll", 0x014C}};
-  for (const auto& [file, machine] : samples) {
+  for (const auto& [file, machine] :
+       {std::pair{"hello64.exe", 0x8664}, {"hello32.exe", 0x014C}, {"greet32.dll", 0x014C}}) {
     SCOPED_TRACE(file);
     const auto bytes = ReadTestFile(std::string("exe/") + file);
     std::string tool = ReadTestText(std::string("exe/") + file + ".objdump");
@@ -62,13 +61,11 @@ TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
     std::istringstream in(tool);
     for (std::string line; std::getline(in, line);) {
       unsigned k;
-      unsigned long long rva, size, ourRva = 0, ourSize = 0;
+      unsigned long long rva, size;
       if (std::sscanf(line.c_str(), "Entry %x %llx %llx", &k, &rva, &size) != 3) continue;
-      const std::string label = (k < 10 ? "Data Directory 0" : "Data Directory ") + std::to_string(k);
-      const std::string ours = FieldAfter(opt.text, label);
-      std::sscanf(ours.c_str(), "Virtual Address = %llx, Size = %llx", &ourRva, &ourSize);
-      EXPECT_EQ(ourRva, rva) << k;
-      EXPECT_EQ(ourSize, size) << k;
+      const std::string ours = FieldAfter(opt.text, "Data Directory " + std::string(k < 10, '0') + std::to_string(k));
+      EXPECT_EQ(NumberAfter(ours, "Virtual Address ="), rva) << k;
+      EXPECT_EQ(NumberAfter(ours, "Size ="), size) << k;
     }
 
     // The section table follows the optional header; objdump lists its entries in order.
@@ -93,9 +90,9 @@ TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
     }
     EXPECT_EQ(listed, count);
     const std::string golden = "exe/" + std::string(file).replace(std::string(file).find('.'), 1, "-");
-    const std::pair<const char*, const DumpResult*> listings[] = {
-        {"mz", &mz}, {"pe-header", &header}, {"pe-optional", &opt}, {"pe-sections", &sections}};
-    for (const auto& [type, result] : listings) ExpectReport(*result, golden + "-" + type);
+    for (const auto& [type, result] :
+         {std::pair{"mz", &mz}, {"pe-header", &header}, {"pe-optional", &opt}, {"pe-sections", &sections}})
+      ExpectReport(*result, golden + "-" + type);
   }
 }
 
@@ -103,8 +100,7 @@ TEST(ExeHeaders, RealProgramsAgreeWithObjdump) {
 // signed field is negative. The structure starts at 0x30, after zeros.
 TEST(ExeHeaders, StampedHeaders) {
   const std::tuple<const char*, DumpType, std::vector<Patch>> cases[] = {
-      {"mz", DumpType::Mz, {}},
-      {"pe-header", DumpType::PeHeader, {}},
+      {"mz", DumpType::Mz, {}}, {"pe-header", DumpType::PeHeader, {}},
       {"pe32-optional", DumpType::PeOptional, {Le16(0, 0x010B)}},
       {"pe32plus-optional", DumpType::PeOptional, {Le16(0, 0x020B)}},
       {"pe-section", DumpType::PeSection, {{0, {0x20, 0x21, 0x7E, 0x7F, 0x80, 0xFF, 0x00, 'x'}}}}};

@@ -3,10 +3,7 @@
 
 #include <algorithm>
 #include <regex>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "support/Golden.h"
 #include "support/RuleTable.h"
@@ -15,7 +12,6 @@
 namespace trovik::test {
 namespace {
 
-constexpr size_t kNone = std::string::npos;
 using Labels = std::initializer_list<std::pair<const char*, const char*>>;
 
 // Printable bytes, each different from its neighbours: a field read one
@@ -44,7 +40,7 @@ TEST(Fat, Listings) {
 
 void ExpectMatchesMinfo(const std::string& listing, const std::string& tool) {
   const size_t boot = tool.find("bootsector information");
-  ASSERT_NE(boot, kNone);
+  ASSERT_NE(boot, std::string::npos);
   // The listing's label and minfo's for the same number; minfo leaves out
   // the FAT32 fields of other volumes.
   for (const auto& [field, label] : Labels{
@@ -54,8 +50,8 @@ void ExpectMatchesMinfo(const std::string& listing, const std::string& tool) {
            {"Sectors per Track", "sectors per track"}, {"Heads", "heads"}, {"Hidden Sectors", "hidden sectors"},
            {"Drive Num", "physical drive id"}, {"Sectors Extended", "big size"}, {"Sectors per FAT 32", "Big fatlen="},
            {"Extended Flags", "Extended flags="}, {"FS Version", "FS version="},
-           {"Root Cluster Number", "rootCluster="},
-           {"Info Sector Number", "infoSector location="}, {"Backup boot Sector", "backup boot sector="}}) {
+           {"Root Cluster Number", "rootCluster="}, {"Info Sector Number", "infoSector location="},
+           {"Backup boot Sector", "backup boot sector="}}) {
     if (FieldAfter(tool, label, boot).empty()) continue;
     EXPECT_EQ(NumberAfter(listing, field), NumberAfter(tool, label, boot)) << field;
   }
@@ -104,7 +100,7 @@ std::string MdirLines(const std::string& dir, const std::string& lfn) {
   std::string lines;
   size_t named = 0;
   bool afterLfn = false;
-  for (size_t at = dir.find("(non LFN)"); at != kNone; at = dir.find("(non LFN)", at + 1)) {
+  for (size_t at = dir.find("(non LFN)"); at != std::string::npos; at = dir.find("(non LFN)", at + 1)) {
     const long long attribute = NumberAfter(dir, "Attribute", at);
     const std::string date = FieldAfter(dir, "Date", at), time = FieldAfter(dir, "Time", at);
     // Volume labels, long-name parts and free entries are not files.
@@ -128,10 +124,8 @@ TEST(Fat, RootDirectoriesAgreeWithMdir) {
     const std::string tool = ReadTestText(report);
     const size_t from = tool.find("\n\n", tool.find("Directory for ::/")) + 2;
     const std::string mdir = tool.substr(from, tool.rfind('\n', tool.find(" files", from)) + 1 - from);
-    EXPECT_EQ(MdirLines(RunOnBytes(MakeRequest(DumpType::FatDir, root, "0", 16), bytes).text,
-                        RunOnBytes(MakeRequest(DumpType::FatLfn, root, "0", 16), bytes).text),
-              Collapsed(mdir))
-        << image;
+    const auto dump = [&](DumpType type) { return RunOnBytes(MakeRequest(type, root, "0", 16), bytes).text; };
+    EXPECT_EQ(MdirLines(dump(DumpType::FatDir), dump(DumpType::FatLfn)), Collapsed(mdir)) << image;
   }
   EXPECT_EQ(NumberAfter(ReadTestText("fat/fat12.tools.txt"), "Root directory starts at byte "), 1536);
 }
@@ -218,11 +212,19 @@ TEST(Fat, DirectoryEntryRules) {
   // mtools' entries of README.TXT (cluster 5) and of the long name "Sub Folder".
   const auto fat12 = ReadTestFile("fat/fat12.img");
   const std::string low = "[[ <--- should be 0x0002 or higher.\\n]]", bits = "[[ <--- Bits 7 and 6 are not zero.\\n]]";
+  const std::string zero = "Starting Cluster: 0x0000 (0x00000000)" + low;
+  // A volume label, and the ".." entry of a directory whose parent is the root, own no cluster.
   ExpectRules(MakeRequest(DumpType::FatDir, "0x700"), fat12,
               {{"every attribute", {U8(0x70B, 0x3F)}, {}},
                {"attribute bit 6", {U8(0x70B, 0x40)}, {"Attribute: 0x40 " + bits}},
                {"attribute bit 7", {U8(0x70B, 0xA1)}, {"Attribute: 0xA1  Archive Read Only" + bits}},
-               {"cluster 0", {Le16(0x71A, 0)}, {"Starting Cluster: 0x0000 (0x00000000)" + low}},
+               {"cluster 0", {Le16(0x71A, 0)}, {zero}},
+               {"volume label", {Text(0x700, "BOOTDISK   "), U8(0x70B, 0x08), Le16(0x71A, 0), Le32(0x71C, 0)}, {}},
+               {"volume label with the archive bit", {U8(0x70B, 0x28), Le16(0x71A, 0)}, {}},
+               {"'..' whose parent is the root", {Text(0x700, "..         "), U8(0x70B, 0x10), Le16(0x71A, 0)}, {}},
+               {"'.' with cluster 0", {Text(0x700, ".          "), U8(0x70B, 0x10), Le16(0x71A, 0)}, {zero}},
+               {"'..' as a file name prefix", {Text(0x700, "..X        "), Le16(0x71A, 0)}, {zero}},
+               {"long-name attribute read as a short entry", {U8(0x70B, 0x0F), Le16(0x71A, 0)}, {zero}},
                {"cluster 1", {Le16(0x71A, 1)}, {"Starting Cluster: 0x0001 (0x00000001)" + low}},
                {"cluster 0x10000", {Le16(0x714, 1), Le16(0x71A, 0)}, {}},
                {"cluster 0x80000001", {Le16(0x714, 0x8000), Le16(0x71A, 1)},

@@ -6,7 +6,6 @@
 #include <map>
 #include <sstream>
 
-#include "decoders/optical/UdfLayout.h"
 #include "engine/DumpType.h"
 #include "support/Golden.h"
 #include "support/RuleTable.h"
@@ -56,16 +55,13 @@ TEST(OpticalListing, RealImagesKeepEveryRule) {
 // Each byte holds 0x80 + (its offset mod 128): every number shows where and how wide it was read, every signed
 // field is negative and every length lies. Bytes before the structure are zero.
 TEST(OpticalListing, StampedStructures) {
-  auto stamped = [] {
-    std::vector<uint8_t> bytes(0x1000 + 2048);
-    for (size_t i = 0; i < 2048; ++i) bytes[0x1000 + i] = static_cast<uint8_t>(0x80 | (i & 0x7F));
-    return bytes;
-  };
+  std::vector<uint8_t> stamped(0x1000 + 2048);
+  for (size_t i = 0; i < 2048; ++i) stamped[0x1000 + i] = static_cast<uint8_t>(0x80 | (i & 0x7F));
   using enum DumpType;
   for (const DumpType type : {IsoPvd, IsoSvd, IsoDir, IsoDirWide, IsoPath, IsoPathWide})
-    ExpectReport(Dump(type, 0x1000, 1, stamped()), "optical/stamped-" + std::string(FindDumpType(int(type))->name));
+    ExpectReport(Dump(type, 0x1000, 1, stamped), "optical/stamped-" + std::string(FindDumpType(int(type))->name));
   for (const uint16_t id : {1, 2, 4, 5, 6, 7, 256, 257, 266}) {
-    auto bytes = stamped();
+    auto bytes = stamped;
     Apply(bytes, {Le16(0x1000, id), U8(0x1000 + 440, 2)});  // a logical volume's first map: type 2
     ExpectReport(Dump(Udf, 0x1000, 1, bytes), "optical/stamped-udf-" + std::to_string(id));
   }
@@ -78,11 +74,10 @@ TEST(IsoAgreesWithIsoinfo, DescriptorDirectoriesAndPathTable) {
   const std::string tool = ReadTestText("optical/iso-joliet.isoinfo.txt");
   const std::string pvd = Dump(DumpType::IsoPvd, 16 * 2048, 1, iso).text;
   const std::pair<const char*, const char*> texts[] = {
-      {"System id", "System Identifier"},        {"Volume id", "Volume Identifier"},
-      {"Volume set id", "Set Identifier"},       {"Publisher id", "Publisher Identifier"},
-      {"Data preparer id", "Preparer Identifier"}, {"Application id", "Application Identifier"},
-      {"Copyright File id", "Copyright Identifier"}, {"Abstract File id", "Abscract Identifier"},
-      {"Bibliographic File id", "Bibliog. Identifier"}};
+      {"System id", "System Identifier"}, {"Volume id", "Volume Identifier"}, {"Volume set id", "Set Identifier"},
+      {"Publisher id", "Publisher Identifier"}, {"Data preparer id", "Preparer Identifier"},
+      {"Application id", "Application Identifier"}, {"Copyright File id", "Copyright Identifier"},
+      {"Abstract File id", "Abscract Identifier"}, {"Bibliographic File id", "Bibliog. Identifier"}};
   for (const auto& [theirs, ours] : texts) EXPECT_EQ(Unquote(FieldAfter(pvd, ours)), FieldAfter(tool, theirs)) << ours;
   const std::pair<const char*, const char*> numbers[] = {
       {"Volume set size is", "Set Size"}, {"Volume set sequence number is", "Sequence Number"},
@@ -201,6 +196,18 @@ TEST(UdfRules, DescriptorTag) {
                {"entity flags", {U8(344, 1), Le16(8, 0x5B50), U8(4, 0xEE)}, {"Flags: 1 [[ <-- Should be 0.\\n]]"}},
                {"CRC length past the descriptor", {Le16(10, 2100), Le16(8, 0x29C4), U8(4, 0x7B)},
                 {"Descriptor CRC Len: 2100 [[ <-- (truncated)\\n]]"}}});
+  // Identifiers (the volume's: 32 bytes from 24) are 8- or 16-bit by their first byte; their last byte counts the
+  // bytes used, the first one with them, and cannot claim more than the field.
+  const std::pair<std::vector<Patch>, std::string> identifiers[] = {
+      {{{24, {16, 0, 'A', 0, 'B', 0, 'C'}}, U8(55, 7)}, "ABC"},
+      {{{24, {16, 0, 'A', 0, 'B', 0, 'C'}}, U8(55, 6)}, "AB"},
+      {{Text(24, "\x08" + std::string(30, 'A')), U8(55, 255)}, std::string(30, 'A')},
+      {{{24, {254, 'A', 'B', 'C'}}, U8(55, 4)}, ""}};
+  for (const auto& [patches, text] : identifiers) {
+    std::vector<uint8_t> bytes = pvd;
+    Apply(bytes, patches);
+    EXPECT_EQ(Unquote(FieldAfter(Dump(DumpType::Udf, 0, 1, bytes).text, "Volume Identifier")), text);
+  }
 }
 
 // Records step by their own length: one too short to hold its fixed fields ends the walk, as does an abort.
@@ -217,14 +224,6 @@ TEST(IsoWalk, ShortRecordAndAbortEndTheWalk) {
     EXPECT_EQ(Titles(r, ") CD-ROM").size(), 1u);
     EXPECT_TRUE(r.ends_with("\nUser Abort...")) << r;
   }
-}
-
-TEST(UdfIdentifier, CompressionAndLengthByte) {
-  auto text = [](std::vector<uint8_t> field) { return udf::IdentifierText(field.data(), field.size()); };
-  EXPECT_EQ(text({16, 0, 'A', 0, 'B', 0, 'C', 0, 7}), "ABC");
-  EXPECT_EQ(text({8, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 255}), "ABCDEFG");  // capped by the field
-  EXPECT_EQ(text({16, 0, 'A', 0, 'B', 0, 'C', 0, 6}), "AB");  // the length byte counts the ID too
-  EXPECT_EQ(text({254, 'A', 'B', 'C', 0, 0, 0, 0, 4}), "");                 // unknown compression
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
 // MBR and GPT listings (sfdisk/sgdisk samples checked against those tools, filled sectors) and their rules.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "support/Golden.h"
 #include "support/RuleTable.h"
 #include "support/ToolOutput.h"

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "support/Golden.h"
-#include "support/ReportCapture.h"
 #include "support/RuleTable.h"
 
 namespace trovik::test {
@@ -31,7 +30,7 @@ TEST(QorSuperBlock, ListingAndRules) {
             Text(108, "QOR test volume")});
   ExpectReport(Dump(DumpType::QorSuper, super), "qorfs/super");
   ExpectReport(Dump(DumpType::QorSuper, std::vector<uint8_t>(512, 0)), "qorfs/super-zero");
-  const std::vector<RuleCase> cases = {
+  ExpectRules(MakeRequest(DumpType::QorSuper), super, {
       {"last byte, in the CRC and the filler", {U8(511, 0x41)},
        {"CRC: 0x79BE8728[[ <-- Should be 0x7865F62E\\n]]",
         "000001FC  00 00 00 41                                         ...A[[",
@@ -60,43 +59,28 @@ TEST(QorSuperBlock, ListingAndRules) {
        {"First Bitmap LSN: 4294967360[[ <-- Out of range.\\n]]"}},
       {"volume flags", {Le32(84, 4), Le32(88, 0xF9BC09C8)},
        {"Volume Flags: 0x00000004  (Not Case Sensitive) (No Copy)[[ <-- Bits 31 - 2 should be zero.\\n]]"}},
-  };
-  ExpectRules(MakeRequest(DumpType::QorSuper), super, cases);
+  });
 }
 
-std::vector<Patch> Fats(int at, uint32_t first, int count) {
-  std::vector<Patch> fats;
-  for (int i = 0; i < count; ++i) fats.push_back(Le32(at + 4 * i, first + i));
-  return fats;
-}
-
-std::string Repeat(const std::string& text, int times) {
-  std::string all;
-  while (times-- > 0) all += text;
-  return all;
-}
-
-std::vector<Patch> Join(std::vector<Patch> a, const std::vector<Patch>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+// The patches with `count` 32-bit FAT entries from `at`, numbered from `first`.
+std::vector<Patch> WithFats(std::vector<Patch> patches, int at, uint32_t first, int count) {
+  for (int i = 0; i < count; ++i) patches.push_back(Le32(at + 4 * i, first + i));
+  return patches;
 }
 
 TEST(QorSlots, FileSlotListingAndRules) {
   // Eight FAT entries after a 10-byte name (from offset 60), then seven after a 5-byte name holding a
   // NUL (from offset 56), which leaves an empty continuation line.
   const std::vector<uint8_t> slot = Bytes(
-      128, Join({Le32(0, 0x534C4F54), Le32(4, 0x3F), U8(13, 8), U8(14, 0x6D), Le32(16, 0x5C3A1F00),
-                 Le32(20, 0x5C3A2E10), Le64(24, 0x100000123), Le32(32, 5), Le32(36, 0xFFFFFFFF), U8(42, 10),
-                 Text(48, "readme.txt")},
-                Fats(60, 7, 8)));
-  const std::vector<uint8_t> second =
-      Bytes(128, Join({Le32(0, 0x534C4F54), Le32(4, 0x21), U8(13, 7), U8(14, 0xE8), U8(42, 5),
-                       Text(48, std::string("ab\0de", 5))},
-                      Fats(56, 0xA0, 7)));
+      128, WithFats({Le32(0, 0x534C4F54), Le32(4, 0x3F), U8(13, 8), U8(14, 0x6D), Le32(16, 0x5C3A1F00),
+                     Le32(20, 0x5C3A2E10), Le64(24, 0x100000123), Le32(32, 5), Le32(36, 0xFFFFFFFF), U8(42, 10),
+                     Text(48, "readme.txt")},
+                    60, 7, 8));
   std::vector<uint8_t> both = slot;
-  both.insert(both.end(), second.begin(), second.end());
+  Apply(both, {{128, Bytes(128, WithFats({Le32(0, 0x534C4F54), Le32(4, 0x21), U8(13, 7), U8(14, 0xE8), U8(42, 5),
+                                          Text(48, std::string("ab\0de", 5))}, 56, 0xA0, 7))}});
   ExpectReport(Dump(DumpType::QorSlot, both, 2), "qorfs/slots");
-  const std::vector<RuleCase> cases = {
+  ExpectRules(MakeRequest(DumpType::QorSlot), slot, {
       {"last byte", {U8(127, 1)}, {"CRC: 0x6D[[ <-- Should be: 0xFB\\n]]"}},
       {"sig", {U8(0, 'X'), U8(14, 0x78)}, {"sig: 0x534C4F58  ('SLOX') [[ <-- Should be 0x534C4F54.\\n]]"}},
       {"attribute bit 31", {U8(7, 0x80), U8(14, 0x2D)},
@@ -112,17 +96,15 @@ TEST(QorSlots, FileSlotListingAndRules) {
         "name: " + std::string(80, 'n') + "[[ <-- (truncated)\\n]]",
         "fats: [[ <-- (truncated)\\n]]"}},
       {"resv1", {U8(47, 2), U8(14, 0x8B)}, {"resv1: 00 00 00 00 02[[ <-- Should be zeros.\\n]]"}},
-  };
-  ExpectRules(MakeRequest(DumpType::QorSlot), slot, cases);
+  });
 }
 
 TEST(QorSlots, SubDirectorySlotListingAndRules) {
   const std::vector<uint8_t> slot =
-      Bytes(128, Join({Le32(0, 0x53554220), Le64(5, 0x0102030405060708), U8(13, 20), U8(14, 0xB0),
-                       Le32(16, 0x5C3A1F00), Le64(24, 0x100000200), Le32(32, 7), Le32(36, 1)},
-                      Fats(48, 0x100, 20)));
+      Bytes(128, WithFats({Le32(0, 0x53554220), Le64(5, 0x0102030405060708), U8(13, 20), U8(14, 0xB0),
+                           Le32(16, 0x5C3A1F00), Le64(24, 0x100000200), Le32(32, 7), Le32(36, 1)}, 48, 0x100, 20));
   ExpectReport(Dump(DumpType::QorSubdir, slot), "qorfs/subdir");
-  const std::vector<RuleCase> cases = {
+  ExpectRules(MakeRequest(DumpType::QorSubdir), slot, {
       {"last byte", {U8(127, 1)}, {"CRC: 0xB0[[ <-- Should be: 0x26\\n]]"}},
       {"sig", {U8(0, 'X'), U8(14, 0xF5)}, {"sig: 0x53554258  ('SUBX') [[ <-- Should be 0x53554220.\\n]]"}},
       {"reserved", {U8(4, 1), U8(14, 0x25)}, {"Reserved: 0x01[[ <-- Should be 0x00.\\n]]"}},
@@ -135,8 +117,7 @@ TEST(QorSlots, SubDirectorySlotListingAndRules) {
       {"reserved at 40", {U8(41, 1), U8(14, 0xC4)}, {"Reserved: 0x0100[[ <-- Should be 0x0000.\\n]]"}},
       {"name length", {U8(42, 1), U8(14, 0xDA)}, {"Name Length: 1[[ <-- Should be zero.\\n]]"}},
       {"reserved at 43", {U8(43, 1), U8(14, 0x31)}, {"Reserved: 01 00 00 00 00[[ <-- Should be zeros.\\n]]"}},
-  };
-  ExpectRules(MakeRequest(DumpType::QorSubdir), slot, cases);
+  });
 }
 
 TEST(QorSlots, ContinueSlotListingAndRules) {
@@ -146,7 +127,7 @@ TEST(QorSlots, ContinueSlotListingAndRules) {
       Bytes(128, {Le32(0, 0x4E414D45), Le32(4, 2), Le32(8, 0xFFFFFFFF), U8(12, 20), U8(14, 0xF3),
                   Text(16, "cdefghijklmnopqrstuv")});
   const std::vector<uint8_t> fat32 =
-      Bytes(128, Join({Le32(0, 0x46415420), Le32(4, 4), Le32(8, 6), U8(12, 7), U8(14, 0x49)}, Fats(16, 0x27, 7)));
+      Bytes(128, WithFats({Le32(0, 0x46415420), Le32(4, 4), Le32(8, 6), U8(12, 7), U8(14, 0x49)}, 16, 0x27, 7));
   const std::vector<uint8_t> fat64 =
       Bytes(128, {Le32(0, 0x46415420), Le32(4, 5), U8(12, 5), U8(13, 1), U8(14, 0x5C), Le64(16, 0x100000000),
                   Le64(24, 0x100000001), Le64(32, 0x100000002), Le64(40, 0x100000003), Le64(48, 0x100000004)});
@@ -154,7 +135,7 @@ TEST(QorSlots, ContinueSlotListingAndRules) {
   std::vector<uint8_t> all;
   for (const auto* slot : {&name, &fat32, &fat64, &illegal}) all.insert(all.end(), slot->begin(), slot->end());
   ExpectReport(Dump(DumpType::QorCont, all, 4), "qorfs/continue");
-  const std::vector<RuleCase> cases = {
+  ExpectRules(MakeRequest(DumpType::QorCont), name, {
       {"last byte", {U8(127, 1)}, {"CRC: 0xF3[[ <-- Should be: 0x65\\n]]"}},
       {"sig", {U8(0, 'X'), U8(14, 0x67)},
        {"sig: 0x4E414D58  ('NAMX') [[ <-- Should be 0x4E414D45 or 0x46415420.\\n]]"}},
@@ -167,15 +148,14 @@ TEST(QorSlots, ContinueSlotListingAndRules) {
       {"28 32-bit entries", {Le32(0, 0x46415420), U8(12, 28), U8(14, 0xF4)}, {}},
       {"29 32-bit entries", {Le32(0, 0x46415420), U8(12, 29), U8(14, 0x1C)},
        {"Entries: 29[[ <-- Should be at least 1 and less <= 28.\\n]]",
-        Repeat("0x00000000, ", 7) + "[[ <-- (truncated)\\n]]"}},
+        "0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, [[ <-- (truncated)\\n]]"}},
       {"no 64-bit entry", {Le32(0, 0x46415420), U8(12, 0), U8(13, 1), U8(14, 0xD5)},
        {"Entries: 0[[ <-- Should be at least 1 and less <= 14.\\n]]"}},
       {"14 64-bit entries", {Le32(0, 0x46415420), U8(12, 14), U8(13, 1), U8(14, 0xE5)}, {}},
       {"15 64-bit entries", {Le32(0, 0x46415420), U8(12, 15), U8(13, 1), U8(14, 0x0D)},
        {"Entries: 15[[ <-- Should be at least 1 and less <= 14.\\n]]",
-        Repeat("0x0000000000000000, ", 2) + "[[ <-- (truncated)\\n]]"}},
-  };
-  ExpectRules(MakeRequest(DumpType::QorCont), name, cases);
+        "0x0000000000000000, 0x0000000000000000, [[ <-- (truncated)\\n]]"}},
+  });
 }
 
 }  // namespace
