@@ -224,12 +224,11 @@ TEST_F(DumpRunTest, OpenErrorsArePlainMessagesAndAFileThatCanOnlyBeReadIsDumpedB
 
   // Root may write any file, so it gets a read-only file system instead.
   test::ScratchDir readOnly;
-  std::string why;
   const std::vector<uint8_t> sector = test::ReadTestFile("partition/mbr.bin");
   if (geteuid() == 0) {
-    ASSERT_TRUE(readOnly.MountTmpfs(1 << 20, why)) << why;
+    readOnly.MountTmpfs(1 << 20);
     readOnly.Write("mbr.img", sector);
-    ASSERT_TRUE(readOnly.RemountReadOnly(why)) << why;
+    readOnly.RemountReadOnly();
   } else {
     readOnly.Write("mbr.img", sector);
     ASSERT_EQ(::chmod(readOnly.File("mbr.img").c_str(), 0444), 0);
