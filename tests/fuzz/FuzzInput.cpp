@@ -67,8 +67,8 @@ RunStatus RunInput(const uint8_t* data, size_t size) {
   const uint8_t flags = head[1];
   const uint8_t placement = head[2];
   const uint16_t rawCount = static_cast<uint16_t>(head[3] | head[4] << 8);
-  const uint32_t rawStart = Le32(head + 5);
   const uint32_t rawEnd = Le32(head + 9);
+  const bool sectors = flags & 2;
 
   uint64_t base = 0, extra = 0;
   if ((placement & 3) == 1) base = k4GiB - std::min<uint64_t>(bytes.size(), k4GiB);
@@ -78,7 +78,7 @@ RunStatus RunInput(const uint8_t* data, size_t size) {
   DumpRequest request;
   request.dumpType = type.id;
   request.isIso = flags & 1;
-  request.offsetType = (flags & 2) ? OffsetType::Sectors : OffsetType::Bytes;
+  request.offsetType = sectors ? OffsetType::Sectors : OffsetType::Bytes;
   request.askOffset = flags & 4;
   request.result = (flags & 8) ? kResultEdit : kResultDump;
   // The front ends hand types without Count a count of 1; others get 1..16384.
@@ -86,25 +86,21 @@ RunStatus RunInput(const uint8_t* data, size_t size) {
   const bool nearThousand = (placement & 0xC0) == 0xC0 && (rawCount & 0xC000) == 0xC000;
   request.count = !type.countEnabled ? 1 : nearThousand ? 990 + (rawCount & 0x3F) : 1 + rawCount % 12;
 
-  uint32_t start = rawStart, end = rawEnd;
+  uint32_t start = Le32(head + 5), end = rawEnd;
   if (placement & 4) {
     // Extreme offsets as they stand; a general format still covers a short
     // range (or none, when the end wraps below the start).
-    if (type.endEnabled) end = start + rawEnd % (request.offsetType == OffsetType::Sectors ? 8 : 4096);
+    if (type.endEnabled) end = start + rawEnd % (sectors ? 8 : 4096);
   } else {
     // Mostly inside the bytes, where the structures are; never past the
     // last addressable byte, where a wrap would make a 4 GiB range.
     const uint64_t span = bytes.size() + 64;
-    start = static_cast<uint32_t>(std::min<uint64_t>(base + rawStart % span, kLastAddressable));
+    start = static_cast<uint32_t>(std::min<uint64_t>(base + start % span, kLastAddressable));
     end = static_cast<uint32_t>(std::min<uint64_t>(base + rawEnd % span, kLastAddressable));
-    if (request.offsetType == OffsetType::Sectors) {
-      const int shift = SectorShift(request.isIso);
-      start >>= shift;
-      end = (end >> shift) + 1;
-    }
+    if (sectors) start >>= SectorShift(request.isIso), end = (end >> SectorShift(request.isIso)) + 1;
   }
-  request.start = request.offsetType == OffsetType::Sectors ? Format("%u", start) : Format("0x%08X", start);
-  request.end = request.offsetType == OffsetType::Sectors ? Format("%u", end) : Format("0x%08X", end);
+  request.start = sectors ? Format("%u", start) : Format("0x%08X", start);
+  request.end = sectors ? Format("%u", end) : Format("0x%08X", end);
 
   WindowFile file(bytes, base);
   file.claimedExtra = extra;
