@@ -26,17 +26,14 @@ class ModelHost : public ScriptedHost {
   std::function<void(MbrForm&)> mbr;
   std::function<void(GptEntryForm&)> gptEntry;
   bool recalculate = false;
-  std::string recalculationMessage;
 
   bool EditStructure(DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset, FileAccess& file) override {
     uint8_t* d = bytes.data();
     if (type == DumpType::FatBpb && bpb) return Store(LoadBpbForm(d), bpb, StoreBpbForm, d);
     if (type == DumpType::Mbr && mbr) return Store(LoadMbrForm(d, index), mbr, StoreMbrForm, d);
     if (type == DumpType::GptEntry && gptEntry) return Store(LoadGptEntryForm(d, index), gptEntry, StoreGptEntryForm, d);
-    if (type != DumpType::GptHeader || !recalculate) return false;
-    const CrcRecalculation r = RecalculateGptCrcs(d, static_cast<uint32_t>(offset), file);
-    recalculationMessage = r.message;
-    return r.ok;
+    // A refused recalculation writes nothing, which EditAndCompare reports.
+    return type == DumpType::GptHeader && recalculate && RecalculateGptCrcs(d, static_cast<uint32_t>(offset), file).ok;
   }
   template <typename Form>
   static bool Store(Form form, const std::function<void(Form&)>& edit, void (*store)(const Form&, uint8_t*), uint8_t* d) {
@@ -100,9 +97,7 @@ TEST(WriteBack, GptEntryNamesThenHeaderCrcsSatisfySgdisk) {
   ModelHost recalc;
   recalc.recalculate = true;
   EditAndCompare(image, DumpType::GptHeader, 512, 512, recalc);
-  EXPECT_EQ(recalc.recalculationMessage, "");
   EditAndCompare(image, DumpType::GptHeader, kLastLba * 512, 512, recalc);
-  EXPECT_EQ(recalc.recalculationMessage, "");
   const std::string verify = RunShell(Tool("sgdisk -v " + image)).out;
   EXPECT_NE(verify.find("No problems found"), std::string::npos) << verify;
   EXPECT_EQ(FieldAfter(RunShell(Tool("sgdisk -i 1 " + image)).out, "Partition name:"), "'Renamed \xC3\xA9'");
