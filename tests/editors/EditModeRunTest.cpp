@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FakeFile.h"
+#include "support/Golden.h"
 #include "support/ReportCapture.h"
 
 namespace trovik::test {
@@ -15,19 +16,17 @@ Bytes Distinct(size_t n) {
   return bytes;
 }
 
-// A front end whose editors record what they are given ("type size #item at offset"), invert the structure's bytes
-// and answer OK for the items `ok` accepts.
+// A front end whose editors check they were given the file's bytes at the offset they name, record the call
+// ("type size #item at offset"), invert the structure's bytes and answer OK for the items `ok` accepts.
 class InvertingHost : public ScriptedHost {
  public:
   std::function<bool(int)> ok = [](int) { return true; };
-  std::vector<std::string> calls;
-  std::vector<Bytes> given;
-  const FileAccess* file = nullptr;
+  std::string calls;
   bool EditStructure(DumpType type, std::span<uint8_t> bytes, int index, uint64_t offset, FileAccess& f) override {
-    calls.push_back(std::to_string(static_cast<int>(type)) + " " + std::to_string(bytes.size()) + " #" +
-                    std::to_string(index) + " at " + std::to_string(offset));
-    given.emplace_back(bytes.begin(), bytes.end());
-    file = &f;
+    calls += std::to_string(static_cast<int>(type)) + " " + std::to_string(bytes.size()) + " #" +
+             std::to_string(index) + " at " + std::to_string(offset) + (ok(index) ? " OK" : " Cancel") + "\n";
+    const auto* file = dynamic_cast<FakeFile*>(&f);
+    EXPECT_TRUE(file && file->Get(offset, bytes.size()) == Bytes(bytes.begin(), bytes.end())) << calls;
     editorCalls.push_back(index);
     for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
     return ok(index);
@@ -36,78 +35,41 @@ class InvertingHost : public ScriptedHost {
 
 DumpResult RunEdit(DumpType type, const char* start, int count, FakeFile& file, InvertingHost& host,
                    int offsetType = 0, bool iso = false) {
-  DumpRequest request = MakeRequest(type, start, "0", count);
-  request.result = kResultEdit;
+  DumpRequest request = MakeEditRequest(type, start, count);
   request.offsetType = static_cast<OffsetType>(offsetType);
   request.isIso = iso;
   return RunOnFile(request, file, &host);
 }
 
+// Each editor call and the writes that followed (tests/golden/editors/edit-mode.txt): OK writes exactly the
+// structure at its offset (bytes, sectors, ISO sectors), Cancel nothing; every item of a Count walk has its editor
+// at its own offset (the GPT header and the parameter block are edited once) and only confirmed items are written.
 TEST(EditMode, OkWritesExactlyTheStructureAtItsOffsetAndCancelWritesNothing) {
   const Bytes disk = Distinct(0x3000);
-  struct Unit {
-    const char* start;
-    int offsetType;
-    bool iso;
-    uint64_t offset;
-  };
-  for (const auto& [type, size] : {std::pair{DumpType::FatBpb, 62}, {DumpType::Mbr, 16}, {DumpType::GptHeader, 512},
-                                   {DumpType::GptEntry, 128}}) {
-    for (const Unit& u : {Unit{"0x1C3", 0, false, 0x1C3}, Unit{"3", 1, false, 0x600}, Unit{"2", 1, true, 0x1000}}) {
-      for (const bool ok : {true, false}) {
-        SCOPED_TRACE(std::to_string(int(type)) + " at " + u.start + (u.iso ? " iso" : "") + (ok ? " OK" : " Cancel"));
-        FakeFile file(disk);
-        InvertingHost host;
-        host.ok = [ok](int) { return ok; };
-        const DumpResult result = RunEdit(type, u.start, 1, file, host, u.offsetType, u.iso);
-        EXPECT_EQ(result.status, RunStatus::Done);
-        const Bytes original(disk.begin() + u.offset, disk.begin() + u.offset + size);
-        EXPECT_EQ(host.given, std::vector<Bytes>{original});
-        EXPECT_EQ(host.calls, std::vector<std::string>{std::to_string(int(type)) + " " + std::to_string(size) +
-                                                       " #0 at " + std::to_string(u.offset)});
-        EXPECT_EQ(host.file, &file);
-        const auto writes = file.Writes();
-        if (ok) {
-          ASSERT_EQ(writes.size(), 1u);
-          EXPECT_EQ(writes[0].offset, u.offset);
-          EXPECT_EQ(writes[0].length, size_t(size));
-          for (size_t i = 0; i < size_t(size); ++i) EXPECT_EQ(file.Get(u.offset + i, 1)[0], uint8_t(~original[i])) << i;
-        } else {
-          EXPECT_TRUE(writes.empty());
-        }
-        // A cancelled parameter block is not listed; the other structures are.
-        EXPECT_EQ(result.text.empty(), !ok && type == DumpType::FatBpb);
-      }
-    }
-  }
-}
-
-// Every item of a Count walk has its editor, at its own offset (the GPT header and the parameter block are edited
-// once); only confirmed items are written.
-TEST(EditMode, EachCountItemHasItsEditorAndOnlyConfirmedItemsAreWritten) {
-  struct Case {
-    DumpType type;
-    const char* start;
-    int count, offsetType;
-    std::vector<std::string> calls;
-    std::vector<uint64_t> writes;
-  };
-  for (const Case& c :
-       {Case{DumpType::Mbr, "0x400", 4, 0, {"1038 16 #0 at 1024", "1038 16 #1 at 1040", "1038 16 #2 at 1056",
-                                             "1038 16 #3 at 1072"}, {1040, 1072}},
-        Case{DumpType::GptEntry, "2", 4, 1, {"1024 128 #0 at 1024", "1024 128 #1 at 1152", "1024 128 #2 at 1280",
-                                              "1024 128 #3 at 1408"}, {1152, 1408}},
-        Case{DumpType::GptHeader, "1", 3, 1, {"1023 512 #0 at 512"}, {}},
-        Case{DumpType::FatBpb, "0x10", 2, 0, {"1019 62 #0 at 16"}, {}}}) {
-    FakeFile file(Distinct(0x1000));
+  std::string listing;
+  const auto run = [&](DumpType type, const char* start, int count, int offsetType, bool iso, std::function<bool(int)> ok) {
+    FakeFile file(disk);
     InvertingHost host;
-    host.ok = [](int index) { return index % 2 == 1; };
-    RunEdit(c.type, c.start, c.count, file, host, c.offsetType);
-    EXPECT_EQ(host.calls, c.calls);
-    std::vector<uint64_t> writes;
-    for (const auto& w : file.Writes()) writes.push_back(w.offset);
-    EXPECT_EQ(writes, c.writes) << c.calls[0];
-  }
+    host.ok = ok;
+    const DumpResult result = RunEdit(type, start, count, file, host, offsetType, iso);
+    EXPECT_EQ(result.status, RunStatus::Done);
+    listing += host.calls;
+    for (const auto& w : file.Writes()) {
+      listing += "  wrote " + std::to_string(w.length) + " at " + std::to_string(w.offset) + "\n";
+      for (size_t i = 0; i < w.length; ++i) EXPECT_EQ(file.Get(w.offset + i, 1)[0], uint8_t(~disk[w.offset + i])) << i;
+    }
+    if (result.text.empty()) listing += "  nothing listed\n";
+  };
+  for (DumpType type : {DumpType::FatBpb, DumpType::Mbr, DumpType::GptHeader, DumpType::GptEntry})
+    for (const auto& [start, offsetType, iso] : {std::tuple{"0x1C3", 0, false}, {"3", 1, false}, {"2", 1, true}})
+      for (const bool ok : {true, false}) run(type, start, 1, offsetType, iso, [ok](int) { return ok; });
+  const auto odd = [](int index) { return index % 2 == 1; };
+  run(DumpType::Mbr, "0x400", 4, 0, false, odd);
+  run(DumpType::GptEntry, "2", 4, 1, false, odd);
+  run(DumpType::GptHeader, "1", 3, 1, false, odd);
+  run(DumpType::FatBpb, "0x10", 2, 0, false, odd);
+  ExpectGolden(listing, "editors/edit-mode");
+
   // The listing shows the entries as the file now holds them.
   FakeFile mbr(ReadTestFile("partition/mbr.bin"));
   InvertingHost host;

@@ -1,13 +1,15 @@
-// The editor models without a window: what the boxes show, what OK stores back byte for byte, and the GPT CRC
-// recalculation.
+// The editor models without a window: what the boxes show, what OK stores back byte for byte, the GPT CRC
+// recalculation and the LBA/CHS converter.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "editors/BpbEditor.h"
 #include "editors/GptEditors.h"
+#include "editors/LbaChsConverter.h"
 #include "editors/MbrEditor.h"
 #include "support/FakeFile.h"
+#include "support/Golden.h"
 #include "support/RuleTable.h"
 #include "support/Scratch.h"
 
@@ -35,11 +37,8 @@ TEST(EditorModels, UnchangedBoxesStoreTheSameBytes) {
   const Bytes gpt = ReadTestFile("partition/gpt.bin");
   // High code-page bytes in both texts included.
   for (const Bytes& bpb : {fat12, Slice(ReadTestFile("fat/fat16-head.bin"), 0, 62),
-                           Patched(fat12, {Text(3, "\xC4\x80\x9F\xFFNAME"), Text(43, "\xE9t\xE9 \x8A\x84     ")})}) {
-    Bytes stored = bpb;
-    StoreBpbForm(LoadBpbForm(bpb.data()), stored.data());
-    EXPECT_EQ(stored, bpb);
-  }
+                           Patched(fat12, {Text(3, "\xC4\x80\x9F\xFFNAME"), Text(43, "\xE9t\xE9 \x8A\x84     ")})})
+    ExpectRoundTrip<BpbForm>(bpb, [](const uint8_t* data, int) { return LoadBpbForm(data); }, StoreBpbForm);
   for (int i = 0; i < 4; ++i) {
     ExpectRoundTrip(Slice(mbr, 0x1BE + 16 * i, 16), LoadMbrForm, StoreMbrForm);
     ExpectRoundTrip(Slice(gpt, 1024 + 128 * i, 128), LoadGptEntryForm, StoreGptEntryForm);
@@ -80,28 +79,13 @@ TEST(BpbEditor, StoresWhatTheBoxesSay) {
   EXPECT_EQ(seen.size(), 1001u);
 }
 
-TEST(MbrEditor, StoresWhatTheBoxesSayAndGenFillsTheChsBytes) {
+TEST(MbrEditor, StoresWhatTheBoxesSay) {
   Bytes entry(16, 0);
   MbrForm f = LoadMbrForm(entry.data(), 0);
   f.bootId = "80", f.systemId = "0x0C";  // hexadecimal boxes
   f.startHead = "300", f.startCylinder = "010", f.sectorCount = "4294967297";
   StoreMbrForm(f, entry.data());
   EXPECT_EQ(entry, (Bytes{0x80, 44, 0, 8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
-
-  // LBA, count: head/sector byte/cylinder byte of the first and last sector for 16 heads x 63 sectors; cylinder bit 8
-  // goes to bit 6 of the sector byte.
-  for (const std::string row : {"0 0 0/1/0 0/1/0", "63 1008 1/1/0 0/63/1", "302463 1 1/65/44 1/65/44",
-                                "1032191 1 15/255/255 15/255/255", "1032192 1 15/255/255 15/255/255",
-                                "2048 0xFFFFFFFF 0/33/2 15/255/255"}) {
-    MbrForm g;
-    g.startLba = row.substr(0, row.find(' '));
-    g.sectorCount = row.substr(row.find(' ') + 1, row.find(' ', row.find(' ') + 1) - row.find(' ') - 1);
-    GenerateStartChs(g);
-    GenerateEndChs(g);
-    EXPECT_EQ(g.startLba + " " + g.sectorCount + " " + g.startHead + "/" + g.startSector + "/" + g.startCylinder + " " +
-                  g.endHead + "/" + g.endSector + "/" + g.endCylinder,
-              row);
-  }
 }
 
 TEST(GptEntryEditor, StoresLbasPast2TiBAttributesAndChangedNamesOnly) {
@@ -137,24 +121,70 @@ TEST(GptHeaderEditor, RecalculationWritesStandardCrcsOrRefusesAndChangesNothing)
   ASSERT_TRUE(RecalculateGptCrcs(small.data(), 512, nine).ok);
   EXPECT_EQ(Slice(small, 88, 4), (Bytes{0x26, 0x39, 0xF4, 0xCB}));
 
+  // Refusals (tests/golden/editors/gpt-crc-refused.txt): empty, too large or misplaced arrays, an array that cannot be
+  // read. They change nothing.
   FakeFile failing(disk);
   failing.failReadAt = 1024;
-  for (const auto& [patches, says] : std::vector<std::pair<std::vector<Patch>, const char*>>{
-           {{Le32(80, 0)}, "empty"},
-           {{Le32(84, 0)}, "empty"},
-           {{Le32(80, 0xFFFFFFFF), Le32(84, 0xFFFFFFFF)}, "too large"},
-           {{Le64(72, 30)}, "not wholly inside"},
-           {{Le32(80, 4), Le64(72, 1), Le64(24, 5)}, "not wholly inside"},
-           {{Le32(80, 4), Le64(72, 0x7FFFFFFFFFFFFFFF), Le64(24, 0x8000000000000000)}, "not wholly inside"},
-           {{}, "Input/output error"}}) {
+  std::string refusals;
+  for (const std::vector<Patch>& patches : std::vector<std::vector<Patch>>{
+           {Le32(80, 0)}, {Le32(84, 0)}, {Le32(80, 0xFFFFFFFF), Le32(84, 0xFFFFFFFF)}, {Le64(72, 30)},
+           {Le32(80, 4), Le64(72, 1), Le64(24, 5)}, {Le32(80, 4), Le64(72, 0x7FFFFFFFFFFFFFFF), Le64(24, 0x8000000000000000)},
+           {}}) {
     const Bytes before = Patched(header, patches);
     Bytes edited = before;
     const CrcRecalculation r = RecalculateGptCrcs(edited.data(), 512, patches.empty() ? failing : file);
-    EXPECT_FALSE(r.ok) << says;
-    EXPECT_NE(r.message.find(says), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("The CRCs were not changed."), std::string::npos) << r.message;
-    EXPECT_EQ(edited, before) << says;
+    EXPECT_FALSE(r.ok) << r.message;
+    EXPECT_EQ(edited, before) << r.message;
+    refusals += r.message + "\n";
   }
+  ExpectGolden(refusals, "editors/gpt-crc-refused");
+}
+
+std::string Boxes(const LbaChsBoxes& b) {
+  return "[" + b.lba + "] " + b.cylinder + "/" + b.head + "/" + b.sector + " " + b.binaryCylinder + " " +
+         b.binaryHead + " " + b.binarySector + " " + b.entryCylinder + " " + b.entryHead + " " + b.entrySector + "\n";
+}
+
+// The LBA/CHS converter: both directions, their refusals, and which boxes typing clears, as one listing of the
+// boxes after each step; and the MBR editor's CHS bytes.
+TEST(LbaChsConverter, BothDirectionsTheirRefusalsWhatTypingClearsAndGen) {
+  EXPECT_EQ(FormatBinaryDigits(7, 0), "");
+  std::string listing;
+  // A refused conversion leaves every box as it was (the cylinder's 7 stays).
+  for (const char* lba : {"0", "1032191", "0XfbfFF", "302463", "1032192", "99999999999999999999", "-1", "abc", "0x",
+                          "0xg1", " "}) {
+    LbaChsBoxes b;
+    b.lba = lba, b.cylinder = "7";
+    const std::string said = ConvertLbaToChs(b).value_or("ok");
+    listing += "LBA " + std::string(lba) + ": " + said + "\n  " + Boxes(b);
+  }
+  // Empty boxes take their defaults; a head beyond the geometry counts as it is.
+  for (const auto& [c, h, s] : std::initializer_list<std::tuple<const char*, const char*, const char*>>{
+           {"", "", "1"}, {"", "255", "63"}, {"", "", "0"}, {"", "", "64"}, {"0", "256", "1"}, {"1024", "0", "1"},
+           {"-1", "0", "1"}, {"x", "0", "1"}}) {
+    LbaChsBoxes b;
+    b.lba = "12", b.cylinder = c, b.head = h, b.sector = s;
+    const std::string said = ConvertChsToLba(b).value_or("ok");
+    listing += "CHS " + std::string(c) + "/" + h + "/" + s + ": " + said + "\n  " + Boxes(b);
+  }
+  LbaChsBoxes b;
+  b.lba = "1070";
+  ASSERT_EQ(ConvertLbaToChs(b), std::nullopt);
+  LbaChsBoxes c = b;
+  ChsBoxEdited(c);
+  LbaBoxEdited(b);
+  listing += "typed in a CHS box: " + Boxes(c) + "typed in the LBA box: " + Boxes(b);
+  // Gen in the MBR editor: head/sector byte/cylinder byte of the first and last sector for 16 heads x 63 sectors,
+  // cylinder bit 8 in bit 6 of the sector byte.
+  for (const auto& [lba, count] : {std::pair{"0", "0"}, {"63", "1008"}, {"302463", "1"}, {"1032191", "1"},
+                                   {"1032192", "1"}, {"2048", "0xFFFFFFFF"}}) {
+    MbrForm g;
+    g.startLba = lba, g.sectorCount = count;
+    GenerateStartChs(g), GenerateEndChs(g);
+    listing += "Gen " + g.startLba + " " + g.sectorCount + ": " + g.startHead + "/" + g.startSector + "/" +
+               g.startCylinder + " " + g.endHead + "/" + g.endSector + "/" + g.endCylinder + "\n";
+  }
+  ExpectReport(listing, "editors/lba-chs");
 }
 
 }  // namespace

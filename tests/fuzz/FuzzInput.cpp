@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <optional>
 
 #include "catalog/Catalog.h"
 #include "engine/ByteOrder.h"
-#include "engine/FileAccess.h"
 #include "engine/Report.h"
-#include "engine/RunHost.h"
 #include "map/StructureMap.h"
 #include "engine/TextFormat.h"
 
@@ -24,6 +23,8 @@ class CountingSink : public ReportSink {
   size_t bytes = 0;
 };
 
+// Answers from the input's header; its editors change some bytes, as a user
+// typing values would.
 class FuzzHost : public RunHost {
  public:
   explicit FuzzHost(WindowFile& file) : file_(file) {}
@@ -31,66 +32,31 @@ class FuzzHost : public RunHost {
   std::optional<uint32_t> address;
   bool editorsConfirm = false;
   uint8_t pattern[3] = {};
-  std::vector<std::string> messages;
 
   bool AbortRequested() override { return abortAfterPolls >= 0 && polls_++ >= abortAfterPolls; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string&) override {}
   std::optional<uint32_t> AskStartOffset() override { return address; }
   bool EditStructure(DumpType, std::span<uint8_t> bytes, int index, uint64_t, FileAccess&) override {
-    return Edit(bytes.data(), bytes.size(), index);
+    if (!editorsConfirm) return false;
+    for (size_t i = 0; i < bytes.size(); i += 1 + pattern[2] % 7) bytes[i] ^= static_cast<uint8_t>(pattern[i % 2] + index);
+    file_.ExpectWrite(bytes.size());
+    return true;
   }
 
  private:
-  // An editor that changes some bytes, as a user typing values would.
-  bool Edit(uint8_t* data, size_t size, int index) {
-    if (!editorsConfirm) return false;
-    for (size_t i = 0; i < size; i += 1 + pattern[2] % 7) data[i] ^= static_cast<uint8_t>(pattern[i % 2] + index);
-    file_.ExpectWrite(size);
-    return true;
-  }
   WindowFile& file_;
   int polls_ = 0;
 };
 
 }  // namespace
 
-WindowFile::WindowFile(std::vector<uint8_t> bytes, uint64_t base, uint64_t extra)
-    : bytes_(std::move(bytes)), base_(base), extra_(extra) {}
-
-size_t WindowFile::ReadAt(uint64_t offset, void* buffer, size_t len) {
-  auto* out = static_cast<uint8_t*>(buffer);
-  lastRead_ = offset;
-  if (len && offset <= failReadAt && failReadAt - offset < len) {
-    std::memset(out, 0, len);
-    throw FileError("Error reading file: Input/output error");
-  }
-  // Bytes before the window are zeros of the file; the extra bytes the
-  // size claims were lost before the read (a file that shrank).
-  const uint64_t held = base_ + bytes_.size();
-  const size_t got = offset >= held ? 0 : static_cast<size_t>(std::min<uint64_t>(len, held - offset));
-  const size_t zeros = offset >= base_ ? 0 : static_cast<size_t>(std::min<uint64_t>(got, base_ - offset));
-  std::memset(out, 0, zeros);
-  if (got > zeros) std::memcpy(out + zeros, bytes_.data() + (offset + zeros - base_), got - zeros);
-  std::memset(out + got, 0, len - got);
-  return got;
-}
-
 void WindowFile::WriteAt(uint64_t offset, const void* buffer, size_t len) {
-  const Span expected = expected_;
-  expected_ = {};
-  if (len == 0 || len != expected.len || offset != expected.offset || offset + len > Size()) __builtin_trap();
-  if (failWrites) throw FileError("Error writing file: No space left on device");
-  const auto* in = static_cast<const uint8_t*>(buffer);
-  for (size_t i = 0; i < len; ++i) {
-    const uint64_t at = offset + i;
-    if (at < base_) continue;
-    const uint64_t rel = at - base_;
-    if (rel >= bytes_.size()) bytes_.resize(static_cast<size_t>(rel) + 1);
-    bytes_[static_cast<size_t>(rel)] = in[i];
-  }
+  const auto expected = std::exchange(expected_, {});
+  if (len == 0 || std::pair{offset, len} != expected || offset + len > Size()) __builtin_trap();
+  FakeFile::WriteAt(offset, buffer, len);
 }
 
-RunOutcome RunInput(const uint8_t* data, size_t size) {
+RunStatus RunInput(const uint8_t* data, size_t size) {
   uint8_t head[kHeaderSize] = {};
   std::memcpy(head, data, std::min(size, kHeaderSize));
   std::vector<uint8_t> bytes;
@@ -101,8 +67,8 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   const uint8_t flags = head[1];
   const uint8_t placement = head[2];
   const uint16_t rawCount = static_cast<uint16_t>(head[3] | head[4] << 8);
-  const uint32_t rawStart = Le32(head + 5);
   const uint32_t rawEnd = Le32(head + 9);
+  const bool sectors = flags & 2;
 
   uint64_t base = 0, extra = 0;
   if ((placement & 3) == 1) base = k4GiB - std::min<uint64_t>(bytes.size(), k4GiB);
@@ -112,7 +78,7 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   DumpRequest request;
   request.dumpType = type.id;
   request.isIso = flags & 1;
-  request.offsetType = (flags & 2) ? OffsetType::Sectors : OffsetType::Bytes;
+  request.offsetType = sectors ? OffsetType::Sectors : OffsetType::Bytes;
   request.askOffset = flags & 4;
   request.result = (flags & 8) ? kResultEdit : kResultDump;
   // The front ends hand types without Count a count of 1; others get 1..16384.
@@ -120,27 +86,24 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   const bool nearThousand = (placement & 0xC0) == 0xC0 && (rawCount & 0xC000) == 0xC000;
   request.count = !type.countEnabled ? 1 : nearThousand ? 990 + (rawCount & 0x3F) : 1 + rawCount % 12;
 
-  uint32_t start = rawStart, end = rawEnd;
+  uint32_t start = Le32(head + 5), end = rawEnd;
   if (placement & 4) {
     // Extreme offsets as they stand; a general format still covers a short
     // range (or none, when the end wraps below the start).
-    if (type.endEnabled) end = start + rawEnd % (request.offsetType == OffsetType::Sectors ? 8 : 4096);
+    if (type.endEnabled) end = start + rawEnd % (sectors ? 8 : 4096);
   } else {
     // Mostly inside the bytes, where the structures are; never past the
     // last addressable byte, where a wrap would make a 4 GiB range.
     const uint64_t span = bytes.size() + 64;
-    start = static_cast<uint32_t>(std::min<uint64_t>(base + rawStart % span, kLastAddressable));
+    start = static_cast<uint32_t>(std::min<uint64_t>(base + start % span, kLastAddressable));
     end = static_cast<uint32_t>(std::min<uint64_t>(base + rawEnd % span, kLastAddressable));
-    if (request.offsetType == OffsetType::Sectors) {
-      const int shift = SectorShift(request.isIso);
-      start >>= shift;
-      end = (end >> shift) + 1;
-    }
+    if (sectors) start >>= SectorShift(request.isIso), end = (end >> SectorShift(request.isIso)) + 1;
   }
-  request.start = request.offsetType == OffsetType::Sectors ? Format("%u", start) : Format("0x%08X", start);
-  request.end = request.offsetType == OffsetType::Sectors ? Format("%u", end) : Format("0x%08X", end);
+  request.start = sectors ? Format("%u", start) : Format("0x%08X", start);
+  request.end = sectors ? Format("%u", end) : Format("0x%08X", end);
 
-  WindowFile file(std::move(bytes), base, extra);
+  WindowFile file(bytes, base);
+  file.claimedExtra = extra;
   file.failWrites = flags & 32;
   if (flags & 64) file.failReadAt = base + (head[15] << 4 | head[14]);
 
@@ -151,17 +114,13 @@ RunOutcome RunInput(const uint8_t* data, size_t size) {
   if (flags & 128) host.abortAfterPolls = head[14];
 
   CountingSink sink;
-  RunOutcome outcome;
-  outcome.status = RunDump(request, file, sink, host);
-  outcome.reportBytes = sink.bytes;
-  outcome.messages = std::move(host.messages);
-  outcome.written = file.Bytes();
+  const RunStatus status = RunDump(request, file, sink, host);
   if (placement & 8) {
     // The structure map over the same file, and the dumps of its first rows.
     std::vector<MapRow> rows = BuildMap(file);
     for (size_t i = 0; i < rows.size() && i < 16; ++i) CountRed(rows[i], file, host);
   }
-  return outcome;
+  return status;
 }
 
 std::vector<uint8_t> MakeInput(int tableRow, uint8_t flags, uint8_t placement, uint16_t count, uint32_t start,

@@ -22,62 +22,44 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/Catalog.h"
-#include "engine/FileAccess.h"
+#include "engine/RunHost.h"
+#include "support/FakeFile.h"
 
 namespace trovik::fuzz {
 
 inline constexpr size_t kHeaderSize = 16;
 
 // The bytes placed at offset `base` of an otherwise zero file, so offsets
-// near 4 GiB are reached without gigabytes of memory. `extra` bytes more
-// are claimed by Size() than any read delivers (a file that shrank).
-// The only write a run may make is the one an editor confirmed: exactly the
-// structure it was shown, at the offset that structure was read from, and
-// inside the file. Any other write is a finding: the process traps, so the
-// fuzzer keeps the input.
-class WindowFile : public FileAccess {
+// near 4 GiB are reached without gigabytes of memory (claimedExtra: a file
+// that shrank). The only write a run may make is the one an editor
+// confirmed: exactly the structure it was shown, at the offset that
+// structure was read from, and inside the file. Any other write is a
+// finding: the process traps, so the fuzzer keeps the input.
+class WindowFile : public test::FakeFile {
  public:
-  WindowFile(std::vector<uint8_t> bytes, uint64_t base, uint64_t extra = 0);
-
-  uint64_t failReadAt = UINT64_MAX;  // a read that covers this offset fails
-  bool failWrites = false;
-
+  using FakeFile::FakeFile;
   // Called when an editor confirms: the next write must be `len` bytes at
   // the offset of the last read, which is where the structure came from.
   void ExpectWrite(size_t len) { expected_ = {lastRead_, len}; }
-
-  uint64_t Size() override { return base_ + bytes_.size() + extra_; }
-  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override;
+  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override {
+    lastRead_ = offset;
+    return FakeFile::ReadAt(offset, buffer, len);
+  }
   void WriteAt(uint64_t offset, const void* buffer, size_t len) override;
-  const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
  private:
-  struct Span {
-    uint64_t offset = 0;
-    size_t len = 0;
-  };
-  std::vector<uint8_t> bytes_;
-  uint64_t base_;
-  uint64_t extra_;
   uint64_t lastRead_ = UINT64_MAX;
-  Span expected_;
-};
-
-struct RunOutcome {
-  RunStatus status = RunStatus::Done;
-  size_t reportBytes = 0;
-  std::vector<std::string> messages;
-  std::vector<uint8_t> written;  // the file's bytes after the run
+  std::pair<uint64_t, size_t> expected_;
 };
 
 // Runs the input. Inputs shorter than the header are padded with zeros. The
 // run handles file errors itself; any other exception escapes, and is a
 // finding.
-RunOutcome RunInput(const uint8_t* data, size_t size);
+RunStatus RunInput(const uint8_t* data, size_t size);
 
 // Builds an input (for seeds and tests).
 std::vector<uint8_t> MakeInput(int tableRow, uint8_t flags, uint8_t placement, uint16_t count, uint32_t start,

@@ -47,14 +47,13 @@ int main(int argc, char** argv) {
                                   image.begin() + static_cast<long>(offset + len));
       for (size_t row = 0; row < table.size(); ++row) {
         const auto& type = table[row];
-        const uint32_t end = type.endEnabled ? 511 : 0;
         // The plain dump, and for editable types the edit step with editors that change and confirm.
-        for (int v = 0; v < (type.editEnabled ? 2 : 1); ++v) {
-          const auto input = v == 0 ? trovik::fuzz::MakeInput(static_cast<int>(row), 0, 0, type.countEnabled ? 8 : 1, 0, end, window)
-                                    : trovik::fuzz::MakeInput(static_cast<int>(row), 8 | 16, 0, 3, 0, end, window);
+        for (const uint8_t flags : {0, 8 | 16}) {
+          if (flags && !type.editEnabled) continue;
           char name[160];
-          std::snprintf(name, sizeof name, "%s-%zx-%s-%d", stem.c_str(), offset, std::string(type.name).c_str(), v);
-          Write(outDir / name, input);
+          std::snprintf(name, sizeof name, "%s-%zx-%s-%d", stem.c_str(), offset, std::string(type.name).c_str(), flags);
+          Write(outDir / name, trovik::fuzz::MakeInput(static_cast<int>(row), flags, 0, flags ? 3 : type.countEnabled ? 8 : 1,
+                                                      0, type.endEnabled ? 511 : 0, window));
           ++written;
         }
       }

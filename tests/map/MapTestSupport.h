@@ -57,13 +57,6 @@ inline uint64_t FatRootDir(const std::string& minfo) {
          NumberAfter(minfo, "sector size");
 }
 
-// Bytes of the given size, zeros but for the patches.
-inline std::vector<uint8_t> Built(size_t size, const std::vector<Patch>& patches) {
-  std::vector<uint8_t> bytes(size);
-  Apply(bytes, patches);
-  return bytes;
-}
-
 // A sector with a boot signature and up to four entries (type, LBA, sectors).
 struct Part {
   uint8_t type;

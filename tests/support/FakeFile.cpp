@@ -1,7 +1,6 @@
 #include "support/FakeFile.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace trovik::test {
 
@@ -25,9 +24,9 @@ size_t FakeFile::ReadAt(uint64_t offset, void* buffer, size_t len) {
   log.push_back({false, offset, len});
   if (failReadAt >= offset && failReadAt - offset < len) throw FileError("Error reading file: Input/output error");
   const size_t n = offset >= size_ ? 0 : static_cast<size_t>(std::min<uint64_t>(len, size_ - offset));
+  // std::copy and std::fill, unlike memcpy and memset, allow the null pointer of an empty read.
   const std::vector<uint8_t> bytes = Get(offset, n);
-  std::memcpy(buffer, bytes.data(), n);
-  std::memset(static_cast<uint8_t*>(buffer) + n, 0, len - n);
+  std::fill(std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(buffer)), static_cast<uint8_t*>(buffer) + len, 0);
   return n;
 }
 

@@ -34,7 +34,6 @@ class FakeFile : public FileAccess {
   std::vector<Access> log;
 
   uint64_t Size() override { return size_ + claimedExtra; }
-  uint64_t RealSize() const { return size_; }
   size_t ReadAt(uint64_t offset, void* buffer, size_t len) override;
   void WriteAt(uint64_t offset, const void* buffer, size_t len) override;
 

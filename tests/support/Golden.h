@@ -11,10 +11,10 @@
 
 namespace trovik::test {
 
-// The report (marked, code page 1252) in the golden files' UTF-8.
-std::string ToUtf8(std::string_view cp1252);
-
-// Compares the marked report with tests/golden/<name>.txt.
+// Compares text (UTF-8 already, as a program's output) with
+// tests/golden/<name>.txt.
+void ExpectGolden(const std::string& actual, std::string_view name);
+// Compares the marked report (code page 1252) with tests/golden/<name>.txt.
 void ExpectReport(const std::string& marked, std::string_view name);
 inline void ExpectReport(const DumpResult& result, std::string_view name) { ExpectReport(result.marked, name); }
 

@@ -29,22 +29,13 @@ std::string CaptureSink::Marked() const {
   return out;
 }
 
-bool ScriptedHost::AbortRequested() {
-  if (abortAfterPolls < 0) return false;
-  return polls++ >= abortAfterPolls;
-}
-
-bool ScriptedHost::Edit(uint8_t* data, int index) {
-  editorCalls.push_back(index);
-  return editor ? editor(data, index) : false;
-}
-
 DumpRequest MakeRequest(DumpType type, std::string start, std::string end, int count) {
-  DumpRequest request;
-  request.dumpType = type;
-  request.start = std::move(start);
-  request.end = std::move(end);
-  request.count = count;
+  return {.start = std::move(start), .end = std::move(end), .count = count, .dumpType = type};
+}
+
+DumpRequest MakeEditRequest(DumpType type, std::string start, int count) {
+  DumpRequest request = MakeRequest(type, std::move(start), "0", count);
+  request.result = kResultEdit;
   return request;
 }
 
@@ -58,23 +49,6 @@ DumpResult RunOnFile(const DumpRequest& request, FileAccess& file, ScriptedHost*
   ScriptedHost& h = host ? *host : local;
   CaptureSink sink;
   RunStatus status = RunDump(request, file, sink, h);
-  return {status, sink.Text(), sink.Marked(), h.messages};
-}
-
-DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host) {
-  ScriptedHost local;
-  ScriptedHost& h = host ? *host : local;
-  MemoryFile file(std::move(bytes));
-  CaptureSink sink;
-  Report report(sink, &h);
-  const uint64_t size = file.Size();
-  DumpContext ctx(file, report, h, request, FixRange(request, size), size);
-  RunStatus status = RunStatus::Done;
-  if (decoder(ctx) == DumpEnd::Abort) {
-    report.AppendText(kAbortText);
-    status = RunStatus::Aborted;
-  }
-  report.Finish();
   return {status, sink.Text(), sink.Marked(), h.messages};
 }
 

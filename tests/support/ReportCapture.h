@@ -47,7 +47,7 @@ class ScriptedHost : public RunHost {
   std::vector<std::string> questions;
   bool confirm = false;
 
-  bool AbortRequested() override;
+  bool AbortRequested() override { return abortAfterPolls >= 0 && polls++ >= abortAfterPolls; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   std::optional<uint32_t> AskStartOffset() override { return startOffset; }
   bool Confirm(const std::string& question) override {
@@ -55,11 +55,9 @@ class ScriptedHost : public RunHost {
     return confirm;
   }
   bool EditStructure(DumpType, std::span<uint8_t> bytes, int index, uint64_t, FileAccess&) override {
-    return Edit(bytes.data(), index);
+    editorCalls.push_back(index);
+    return editor && editor(bytes.data(), index);
   }
-
- private:
-  bool Edit(uint8_t* data, int index);
 };
 
 struct DumpResult {
@@ -71,17 +69,14 @@ struct DumpResult {
 
 // A request for one type with start (and end) given as the dialog's texts.
 DumpRequest MakeRequest(DumpType type, std::string start = "0", std::string end = "0x00000000", int count = 1);
+// The same in edit mode: each structure is offered to its editor.
+DumpRequest MakeEditRequest(DumpType type, std::string start, int count = 1);
 
 // Runs the request over the bytes through the full run (range fixing,
 // dispatch, endings).
 DumpResult RunOnBytes(const DumpRequest& request, std::vector<uint8_t> bytes, ScriptedHost* host = nullptr);
 // The same over any file (a FakeFile with its log, a real file).
 DumpResult RunOnFile(const DumpRequest& request, FileAccess& file, ScriptedHost* host = nullptr);
-
-// Runs one decoder directly over the bytes: start, count and flags as given;
-// for decoder families tested before they are part of the dispatch.
-DumpResult RunDecoder(Decoder decoder, const DumpRequest& request, std::vector<uint8_t> bytes,
-                      ScriptedHost* host = nullptr);
 
 // The red ranges of a marked report ("[[...]]"), in order.
 std::vector<std::string> RedTexts(const std::string& marked);

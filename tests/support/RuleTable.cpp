@@ -53,6 +53,12 @@ void Apply(std::vector<uint8_t>& bytes, const std::vector<Patch>& patches) {
   }
 }
 
+std::vector<uint8_t> Built(size_t size, const std::vector<Patch>& patches) {
+  std::vector<uint8_t> bytes(size);
+  Apply(bytes, patches);
+  return bytes;
+}
+
 void ExpectRules(const DumpRequest& request, const std::vector<uint8_t>& valid, const std::vector<RuleCase>& cases) {
   const auto clean = RunOnBytes(request, valid);
   EXPECT_EQ(RedLines(clean.marked), std::vector<std::string>{}) << "the valid structure earns red:\n" << clean.marked;

@@ -33,6 +33,8 @@ struct RuleCase {
 std::vector<std::string> RedLines(const std::string& marked);
 
 void Apply(std::vector<uint8_t>& bytes, const std::vector<Patch>& patches);
+// Bytes of the given size, zeros but for the patches.
+std::vector<uint8_t> Built(size_t size, const std::vector<Patch>& patches);
 
 // Runs the request over `valid` (which must earn no red line), then over
 // each case's patched copy, and compares the red lines.

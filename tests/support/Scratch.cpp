@@ -29,22 +29,16 @@ std::string ScratchDir::Write(const std::string& name, const std::vector<uint8_t
   return File(name);
 }
 
-bool ScratchDir::MountTmpfs(size_t bytes, std::string& why) {
+void ScratchDir::MountTmpfs(size_t bytes) {
   const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-  if (::mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) != 0) {
-    why = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
-    return false;
-  }
+  if (::mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) != 0)
+    throw std::runtime_error(std::string("cannot mount a tmpfs here: ") + std::strerror(errno));
   mounted_ = true;
-  return true;
 }
 
-bool ScratchDir::RemountReadOnly(std::string& why) {
-  if (::mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
-    why = std::string("cannot remount read-only: ") + std::strerror(errno);
-    return false;
-  }
-  return true;
+void ScratchDir::RemountReadOnly() {
+  if (::mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+    throw std::runtime_error(std::string("cannot remount read-only: ") + std::strerror(errno));
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -54,8 +48,8 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string text = ReadText(path);
+  return {text.begin(), text.end()};
 }
 
 std::string ReadText(const std::string& path) {
@@ -65,14 +59,14 @@ std::string ReadText(const std::string& path) {
 
 std::string TestDataPath(const std::string& name) { return std::string(TROVIK_TEST_DATA_DIR) + "/" + name; }
 
-std::vector<uint8_t> ReadTestFile(const std::string& name) {
+std::string ReadTestText(const std::string& name) {
   if (!std::filesystem::exists(TestDataPath(name))) throw std::runtime_error("missing test data file " + name);
-  return ReadFile(TestDataPath(name));
+  return ReadText(TestDataPath(name));
 }
 
-std::string ReadTestText(const std::string& name) {
-  const auto bytes = ReadTestFile(name);
-  return {bytes.begin(), bytes.end()};
+std::vector<uint8_t> ReadTestFile(const std::string& name) {
+  const std::string text = ReadTestText(name);
+  return {text.begin(), text.end()};
 }
 
 }  // namespace trovik::test

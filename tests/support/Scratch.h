@@ -19,10 +19,10 @@ class ScratchDir {
   std::string File(const std::string& name) const { return path_ + "/" + name; }
   // Writes the bytes to a file of the folder and gives its path.
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
-  // Mounts a tmpfs of `bytes` on the folder; false (with the reason) when
-  // this process may not mount.
-  bool MountTmpfs(size_t bytes, std::string& why);
-  bool RemountReadOnly(std::string& why);
+  // Mounts a tmpfs of `bytes` on the folder, or throws with the reason
+  // (when this process may not mount, say); then remounts it read-only.
+  void MountTmpfs(size_t bytes);
+  void RemountReadOnly();
 
  private:
   std::string path_;
