@@ -42,30 +42,22 @@ DumpResult Shown(DumpType type, const std::string& start, int count, std::option
   return RunOnBytes(request, Capture(), &host);
 }
 
-TEST(Ohci, CaptureListedUnderItsPhysicalAddresses) {
+TEST(Ohci, CaptureListingsDisplayAddressAndZeroBits) {
   ExpectReport(Shown(DumpType::OhciHcca, "0", 3, 0x00100000), "ohci/hcca");
   ExpectReport(Shown(DumpType::OhciEd, "0x120", 3, 0x00100120), "ohci/ed");
   ExpectReport(Shown(DumpType::OhciTd, "0x210", 4, 0x00100210), "ohci/td");
   // Isochronous descriptors are listed by title only, 32 bytes apart; the address wraps at 4 GiB.
   ExpectReport(Shown(DumpType::OhciItd, "0", 3, 0xFFFFFFC0), "ohci/itd");
-}
-
-// The listings above show a given address; a cancelled prompt, or none, leaves the file offset.
-TEST(Ohci, DisplayAddressOnlyWhenAskedAndGiven) {
+  // Must-be-zero bits: all of an endpoint's and bit 0 of a transfer's next pointer show on the listings above.
+  ExpectRules(MakeRequest(DumpType::OhciEd, "0x120"), Capture(),
+              {{"bit 2", {Le32(0x128, 0x00100285)}, {"Zero: 1[[ <--- should be zero.\\n]]"}}});
+  ExpectRules(MakeRequest(DumpType::OhciTd, "0x210"), Capture(),
+              {{"bit 3", {Le32(0x218, 0x00100228)}, {"Zero: 8[[ <--- should be zero.\\n]]"}}});
+  // A cancelled prompt, or none, leaves the file offset.
   for (const DumpType type : {DumpType::OhciHcca, DumpType::OhciEd, DumpType::OhciTd, DumpType::OhciItd}) {
     EXPECT_NE(Shown(type, "0x10", 1, std::nullopt).text.find(" (0x00000010)\n"), std::string::npos);
     EXPECT_NE(Shown(type, "0x10", 1, 0x12345678, false).text.find(" (0x00000010)\n"), std::string::npos);
   }
-}
-
-TEST(Ohci, ZeroBits) {
-  const std::vector<uint8_t> capture = Capture();
-  ExpectRules(MakeRequest(DumpType::OhciEd, "0x120"), capture,
-              {{"bit 2", {Le32(0x128, 0x00100285)}, {"Zero: 1[[ <--- should be zero.\\n]]"}},
-               {"bit 3", {Le32(0x128, 0x00100288)}, {"Zero: 2[[ <--- should be zero.\\n]]"}}});
-  ExpectRules(MakeRequest(DumpType::OhciTd, "0x210"), capture,
-              {{"bit 0", {Le32(0x218, 0x00100221)}, {"Zero: 1[[ <--- should be zero.\\n]]"}},
-               {"bit 3", {Le32(0x218, 0x00100228)}, {"Zero: 8[[ <--- should be zero.\\n]]"}}});
 }
 
 }  // namespace
