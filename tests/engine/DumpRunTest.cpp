@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ using test::RunOnBytes;
 
 std::vector<uint8_t> Counting(size_t n) {
   std::vector<uint8_t> bytes(n);
-  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i);
+  std::iota(bytes.begin(), bytes.end(), uint8_t{0});  // 0, 1, ... 255, 0, 1, ...
   return bytes;
 }
 
@@ -143,27 +144,21 @@ TEST(DumpRun, FilesOf4GiBAndMoreEndAtTheLastAddressableByte) {
   for (const auto& access : file.log) EXPECT_LE(access.offset + access.length, 1ULL << 32) << access.offset;
 }
 
-TEST(ReportSize, GeneralFormatsAreEstimatedFromAbove) {
+TEST(ReportSize, GeneralFormatsAreEstimatedFromAboveStructuresAndEmptyFilesAreNotLarge) {
   std::vector<uint8_t> bytes(5000);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i % 255 + 1);  // no zero bytes
-  struct Range {
-    const char* start;
-    const char* end;
-  };
   for (DumpType type : {DumpType::DosDebug, DumpType::Assembly, DumpType::C, DumpType::Basic, DumpType::AsciiText}) {
-    for (Range range : {Range{"0", "0xFFFFFFFF"}, Range{"0x1BE", "0x1FD"}, Range{"3", "4"}, Range{"0x105", "0x100"},
-                        Range{"0x1000", "99999"}}) {
-      const DumpRequest request = test::MakeRequest(type, range.start, range.end);
+    for (const auto& [start, end] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"0", "0xFFFFFFFF"}, {"0x1BE", "0x1FD"}, {"3", "4"}, {"0x105", "0x100"}, {"0x1000", "99999"}}) {
+      const DumpRequest request = test::MakeRequest(type, start, end);
       const uint64_t written = test::RunOnBytes(request, bytes).text.size();
       const uint64_t estimate = EstimateReportChars(request, bytes.size());
-      SCOPED_TRACE(testing::Message() << static_cast<int>(type) << " " << range.start << ".." << range.end);
+      SCOPED_TRACE(testing::Message() << static_cast<int>(type) << " " << start << ".." << end);
       EXPECT_GE(estimate, written);
       EXPECT_LE(estimate, written + 103);  // at most a partial line's padding
     }
   }
-}
-
-TEST(ReportSize, StructuresAndEmptyFilesAreNotLarge) {
+  // Structures and empty files are not large.
   EXPECT_EQ(EstimateReportChars(test::MakeRequest(DumpType::Ext2Inode, "0", "0", 16384), 1ull << 32), 0u);
   EXPECT_EQ(EstimateReportChars(test::MakeRequest(DumpType::DosDebug, "0", "0xFFFFFFFF"), 0), 0u);
   // A 5 GiB file is dumped as its first 4 GiB: 2^28 lines of 79 characters.

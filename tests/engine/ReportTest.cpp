@@ -8,6 +8,7 @@
 #include "engine/Report.h"
 #include "engine/TextFormat.h"
 #include "support/Golden.h"
+#include "support/RuleTable.h"
 
 namespace trovik {
 namespace {
@@ -26,9 +27,7 @@ std::string Marked(const std::function<void(Report&)>& write, RunHost* host = nu
 TEST(Report, AnnotationsHexBlocksAndDebugLines) {
   const std::vector<uint8_t> letters{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R'};
   const std::vector<uint8_t> odd{1, 2, 0x20, 0x7E, 0x7F, 0x80};
-  std::vector<uint8_t> debug(20, 0);
-  debug[0] = 'A';
-  debug[17] = 0x20;
+  const std::vector<uint8_t> debug = test::Built(20, {test::U8(0, 'A'), test::U8(17, 0x20)});
   const std::vector<uint8_t> zeros(64);
   const std::vector<std::function<void(Report&)>> cases = {
       // An annotation takes the place of the last character (a line break or a blank).

@@ -54,7 +54,7 @@ void Confirming(ScriptedHost& host, size_t bytes = 16) {
   };
 }
 
-TEST(OpenFaults, DirectoriesFifosAndDeniedWritesAreRefusedWithTheirCause) {
+TEST(OpenFaults, DirectoriesFifosDeniedWritesAndReadOnlyFileSystemsAreRefusedWithTheirCause) {
   ScratchDir dir;
   const int before = OpenDescriptors();
   // Read-write fails in open() itself, read-only only in the type check.
@@ -94,34 +94,28 @@ TEST(OpenFaults, DirectoriesFifosAndDeniedWritesAreRefusedWithTheirCause) {
     return OpenMessage(path, OpenMode::ReadOnly) == "(opened)" ? 0 : 2;
   });
   EXPECT_EQ(status, 0);
-}
-
-TEST(OpenFaults, AReadOnlyFileSystemIsAccessDenied) {
-  ScratchDir dir;
-  dir.MountTmpfs(64 * 1024);
-  const std::string path = dir.Write("image.bin", std::vector<uint8_t>(4096, 7));
-  dir.RemountReadOnly();
-  EXPECT_EQ(OpenMessage(path, OpenMode::ReadWrite), "Error opening file: Access Denied");
-  EXPECT_EQ(OpenMessage(path, OpenMode::ReadOnly), "(opened)");
+  // A read-only file system refuses writing as well, and still lets the file be read.
+  ScratchDir readOnly;
+  readOnly.MountTmpfs(64 * 1024);
+  const std::string onTmpfs = readOnly.Write("image.bin", std::vector<uint8_t>(4096, 7));
+  readOnly.RemountReadOnly();
+  EXPECT_EQ(OpenMessage(onTmpfs, OpenMode::ReadWrite), "Error opening file: Access Denied");
+  EXPECT_EQ(OpenMessage(onTmpfs, OpenMode::ReadOnly), "(opened)");
 }
 
 // A real file that another program truncates right after the run asked for its size.
-class ShrinksAfterSizeQuery : public FileAccess {
- public:
-  ShrinksAfterSizeQuery(std::string path, uint64_t newSize)
-      : path_(std::move(path)), file_(PosixFile::Open(path_, OpenMode::ReadOnly)), newSize_(newSize) {}
+struct ShrinksAfterSizeQuery : FileAccess {
+  std::string path;
+  off_t newSize;
+  std::unique_ptr<PosixFile> file = PosixFile::Open(path, OpenMode::ReadOnly);
+  ShrinksAfterSizeQuery(std::string p, off_t n) : path(std::move(p)), newSize(n) {}
   uint64_t Size() override {
-    const uint64_t size = file_->Size();
-    if (::truncate(path_.c_str(), static_cast<off_t>(newSize_)) != 0) throw std::runtime_error("truncate");
+    const uint64_t size = file->Size();
+    if (::truncate(path.c_str(), newSize) != 0) throw std::runtime_error("truncate");
     return size;
   }
-  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override { return file_->ReadAt(offset, buffer, len); }
-  void WriteAt(uint64_t offset, const void* buffer, size_t len) override { file_->WriteAt(offset, buffer, len); }
-
- private:
-  std::string path_;
-  std::unique_ptr<PosixFile> file_;
-  uint64_t newSize_;
+  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override { return file->ReadAt(offset, buffer, len); }
+  void WriteAt(uint64_t offset, const void* buffer, size_t len) override { file->WriteAt(offset, buffer, len); }
 };
 
 TEST(ReadFaults, AFileThatShrinksDuringTheDumpShowsOnlyWhatWasRead) {
@@ -158,22 +152,15 @@ TEST(ReadFaults, AFileThatShrinksDuringTheDumpShowsOnlyWhatWasRead) {
 
 // Lowers this process's file size limit while it lives: a write that reaches it is cut short and the next fails with
 // EFBIG, as on a disk that fills up mid-write.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : handler_(::signal(SIGXFSZ, SIG_IGN)) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
+struct FileSizeLimit {
+  sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{bytes, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
   }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    ::signal(SIGXFSZ, handler_);
-  }
-
- private:
-  sighandler_t handler_;
-  rlimit saved_{};
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved), ::signal(SIGXFSZ, handler); }
 };
 
 TEST(WriteBackFaults, AWriteCutShortSaysTheStructureIsHalfWrittenAndListsNothing) {

@@ -58,10 +58,7 @@ inline uint64_t FatRootDir(const std::string& minfo) {
 }
 
 // A sector with a boot signature and up to four entries (type, LBA, sectors).
-struct Part {
-  uint8_t type;
-  uint32_t lba, sectors;
-};
+struct Part { uint8_t type; uint32_t lba, sectors; };
 inline std::vector<uint8_t> TableSector(const std::vector<Part>& parts) {
   std::vector<uint8_t> sector = Built(512, {Le16(510, 0xAA55)});
   for (size_t i = 0; i < parts.size(); ++i)

@@ -1,5 +1,6 @@
 // The map of optical images and executables, checked against what xorriso,
 // isoinfo, udfinfo, minfo and objdump say of them.
+#include <regex>
 #include <sstream>
 
 #include "map/MapTestSupport.h"
@@ -15,11 +16,10 @@ std::pair<uint64_t, int> RootListing(const std::string& listing) {
   std::istringstream in(listing.substr(at));
   std::string line;
   std::getline(in, line);
-  uint64_t extent = 0;
-  int records = 0;
-  while (std::getline(in, line) && !line.empty()) {
-    if (records++ == 0) extent = std::stoull(line.substr(line.find('[') + 1));
-  }
+  std::getline(in, line);
+  const uint64_t extent = std::stoull(line.substr(line.find('[') + 1));
+  int records = 1;
+  while (std::getline(in, line) && !line.empty()) ++records;
   return {extent, records};
 }
 
@@ -98,13 +98,8 @@ TEST(ExeMap, PeHeadersMatchObjdump) {
     const uint64_t lfanew = std::stoull(Shell("od -An -t u4 -j 60 -N 4 " + path));
     const uint64_t optional = std::stoull(Shell("od -An -t u2 -j " + std::to_string(lfanew + 20) + " -N 2 " + path));
     const std::string objdump = ReadTestText(name + ".objdump");
-    std::istringstream in(objdump.substr(objdump.find("\nIdx Name")));
-    int sections = 0;
-    for (std::string line; std::getline(in, line);) {
-      int idx;
-      char dot;
-      if (std::sscanf(line.c_str(), " %d %c", &idx, &dot) == 2 && dot == '.') ++sections;
-    }
+    const std::regex section("\n +[0-9]+ \\.");  // objdump's section list: lines " 0 .text   ..."
+    const auto sections = std::distance(std::sregex_iterator(objdump.begin(), objdump.end(), section), {});
     EXPECT_EQ(OffsetsOf(rows, DumpType::Mz), std::vector<uint64_t>{0}) << name;
     EXPECT_EQ(OffsetsOf(rows, DumpType::PeHeader), std::vector<uint64_t>{lfanew}) << name;
     EXPECT_EQ(OffsetsOf(rows, DumpType::PeOptional), std::vector<uint64_t>{lfanew + 24}) << name;

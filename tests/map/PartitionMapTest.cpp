@@ -1,6 +1,7 @@
 // The map of disks made by the real partitioning and mkfs tools, checked
 // against what sgdisk, sfdisk, minfo, dumpe2fs and debugfs say.
 #include <algorithm>
+#include <regex>
 #include <sstream>
 
 #include "map/MapTestSupport.h"
@@ -48,10 +49,8 @@ TEST(PartitionMap, GptDiskWithFat16AndExt4MatchesTheTools) {
   const MapRow* groups = FindRow(rows, DumpType::Ext4Group);
   ASSERT_NE(groups, nullptr);
   EXPECT_EQ(groups->offset, p2 + NumberAfter(dumpe2fs, "Group descriptors at ") * block);
-  size_t groupCount = 0;
-  for (size_t at = dumpe2fs.find("\nGroup "); at != std::string::npos; at = dumpe2fs.find("\nGroup ", at + 1))
-    groupCount += std::isdigit(static_cast<unsigned char>(dumpe2fs[at + 7])) != 0;
-  EXPECT_EQ(static_cast<size_t>(groups->count), groupCount);
+  const std::regex group("\nGroup [0-9]");  // dumpe2fs lists each group as "Group 3: (Blocks ...)"
+  EXPECT_EQ(groups->count, std::distance(std::sregex_iterator(dumpe2fs.begin(), dumpe2fs.end(), group), {}));
   EXPECT_EQ(OffsetsOf(rows, DumpType::Ext2InodeLong),
             std::vector<uint64_t>{p2 + NumberAfter(dumpe2fs, "Inode table at ") * block + inodeSize});
   const auto bmap = [&](int inode) {

@@ -12,6 +12,7 @@
 
 #include <random>
 #include <regex>
+#include <sstream>
 
 #include "engine/DumpType.h"
 #include "support/FakeFile.h"
@@ -25,14 +26,7 @@ constexpr uint64_t kWalkStart = 0xFFFFF000;
 const std::string kStopLine = "The rest lies past 0xFFFFFFFF, beyond the 4 GiB this run addresses.\n";
 const std::string kPastEnd = " <-- (past the end of the file)\n";
 
-struct Input {
-  const char* what;
-  uint64_t fileSize;
-  uint64_t at;  // where the bytes lie
-  std::vector<uint8_t> bytes;
-  std::string start;
-  int count;
-};
+struct Input { const char* what; uint64_t fileSize, at; std::vector<uint8_t> bytes; std::string start; int count; };  // at: where the bytes lie
 
 std::vector<uint8_t> RandomBytes(size_t n, unsigned seed) {
   std::mt19937 rng(seed);
@@ -54,25 +48,12 @@ std::vector<Input> Inputs() {
   };
 }
 
-// A file whose first bytes are a marker and whose last 4 KiB below 4 GiB
-// (and more past it, when it is larger) hold 0x22: a record length, name
-// length or rec_len that keeps every variable walk going.
-FakeFile WalkFile(uint64_t size) {
-  FakeFile file(size);
-  file.Put(0, std::vector<uint8_t>(4096, 0x5A));
-  file.Put(kWalkStart, std::vector<uint8_t>(std::min(size, k4GiB + 0x2000) - kWalkStart, 0x22));
-  return file;
-}
-
 // Title lines stand at the left margin (field labels are indented); one
 // that shows an offset in the first 64 KiB came from a wrapped offset.
 std::string WrappedTitle(const std::string& text) {
-  for (size_t at = 0; at < text.size();) {
-    const size_t end = std::min(text.find('\n', at), text.size());
-    const std::string line = text.substr(at, end - at);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
     if (!line.empty() && line[0] != ' ' && line.find("(0x0000") != std::string::npos) return line;
-    at = end + 1;
-  }
   return "";
 }
 
@@ -123,7 +104,11 @@ TEST_P(Sweep, CountWalksStopAtFourGiB) {
   if (!row.countEnabled) return;
   for (const uint64_t size : {5 * (k4GiB / 4), k4GiB - 1}) {
     SCOPED_TRACE(size);
-    FakeFile file = WalkFile(size);
+    // A marker at the start; the last 4 KiB below 4 GiB (and more past it, when the file is larger) hold 0x22: a
+    // record length, name length or rec_len that keeps every variable walk going.
+    FakeFile file(size);
+    file.Put(0, std::vector<uint8_t>(4096, 0x5A));
+    file.Put(kWalkStart, std::vector<uint8_t>(std::min(size, k4GiB + 0x2000) - kWalkStart, 0x22));
     const DumpResult result = RunOnFile(MakeRequest(row.id, "0xFFFFF000", "0", kMaxCount), file);
     EXPECT_EQ(result.status, RunStatus::Done);
     for (const auto& access : file.log) {
@@ -140,10 +125,7 @@ TEST_P(Sweep, CountWalksStopAtFourGiB) {
 }
 
 // Item sizes from the formats' own documentation.
-struct Walk {
-  DumpType type;
-  uint32_t size;
-};
+struct Walk { DumpType type; uint32_t size; };
 constexpr Walk kWalks[] = {
     {DumpType::Mbr, 16},          {DumpType::GptEntry, 128},      {DumpType::FatDir, 32},
     {DumpType::FatLfn, 32},       {DumpType::OhciEd, 16},         {DumpType::OhciTd, 16},
