@@ -32,21 +32,17 @@ QString AsTerminalShows(QString text) {
   return text;
 }
 
+// The terminal's text with its red (between the colour and the reset codes)
+// marked as the window's is.
 QString MarkAnsi(const std::string& out) {
   QString text;
   std::vector<TextRange> red;
-  bool inRed = false;
-  for (size_t i = 0; i < out.size();) {
-    if (out.compare(i, 5, "\x1b[31m") == 0 || out.compare(i, 4, "\x1b[0m") == 0) {
-      inRed = out[i + 2] == '3';
-      i += inRed ? 5 : 4;
-      continue;
-    }
-    const size_t next = std::min(out.find('\x1b', i + 1), out.size());
-    const qsizetype from = text.size();
-    text += QString::fromUtf8(out.data() + i, static_cast<qsizetype>(next - i));
-    if (inRed) red.push_back({from, text.size()});
-    i = next;
+  const QStringList pieces = QString::fromUtf8(out).split(QChar(0x1B));
+  for (qsizetype i = 0; i < pieces.size(); ++i) {
+    const bool inRed = i > 0 && pieces[i].startsWith(QLatin1String("[31m"));
+    const QString piece = i == 0 ? pieces[i] : pieces[i].mid(inRed ? 4 : 3);
+    if (inRed) red.push_back({text.size(), text.size() + piece.size()});
+    text += piece;
   }
   return test::Marked(text, red, true);
 }
@@ -57,15 +53,11 @@ TEST_P(CliAgreement, SameReportAndMessagesForEveryType) {
   const std::string path = test::TestDataPath(GetParam());
   const uint64_t size = std::filesystem::file_size(path);
   CMainFrame frame;
-  DumpRunner& runner = *frame.Runner();
   // Messages of the window's runs are read and closed as they open.
   QStringList shown;
   QTimer closer;
   QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      shown << box->text();
-      box->accept();
-    }
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) shown << box->text() + '\n', box->accept();
   });
   closer.start(2);
 
@@ -80,14 +72,13 @@ TEST_P(CliAgreement, SameReportAndMessagesForEveryType) {
 
     frame.Document()->NewDocument();
     shown.clear();
-    runner.Start(PosixFile::Open(path, OpenMode::ReadOnly), test::MakeRequest(type.id, start, end, count));
-    runner.WaitForFinished();
+    frame.Runner()->Start(PosixFile::Open(path, OpenMode::ReadOnly), test::MakeRequest(type.id, start, end, count));
+    frame.Runner()->WaitForFinished();
     const ReportText& report = frame.Document()->Text();
     const QString window = test::Marked(AsTerminalShows(report.ToPlainText()), report.RedRanges(0, report.Length()), true);
     const std::string what = GetParam() + " as " + std::string(type.name);
     EXPECT_EQ(window.toStdString(), MarkAnsi(cli.out).toStdString()) << what;
-    const QString messages = shown.isEmpty() ? QString() : shown.join(QLatin1Char('\n')) + QLatin1Char('\n');
-    EXPECT_EQ(messages.toStdString(), cli.err) << what;
+    EXPECT_EQ(shown.join(QString()).toStdString(), cli.err) << what;
   }
 }
 
@@ -112,23 +103,14 @@ INSTANTIATE_TEST_SUITE_P(SampleImages, CliAgreement, testing::ValuesIn(SampleIma
 // FAT12 test image.
 std::string MakeDisk(const test::ScratchDir& dir) {
   std::vector<uint8_t> disk(512), fat = test::ReadTestFile("fat/fat12.img");
-  disk[0x1BE + 4] = 0x01;
-  disk[0x1BE + 8] = 1;
+  disk[0x1BE + 4] = 0x01, disk[0x1BE + 8] = 1, disk[510] = 0x55, disk[511] = 0xAA;
   PutLe32(&disk[0x1BE + 12], static_cast<uint32_t>(fat.size() / 512));
-  disk[510] = 0x55;
-  disk[511] = 0xAA;
   disk.insert(disk.end(), fat.begin(), fat.end());
   return dir.Write("disk.img", disk);
 }
 
 class StructuresPanelTest : public test::FrameTest {
  protected:
-  // Opens the file the way File > Open does, closing the request dialog.
-  void OpenAndWait(const std::string& path) {
-    test::AnswerNextModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
-    frame.DumpFile(QString::fromStdString(path));
-    ASSERT_TRUE(test::WaitFor([&] { return panel->IsFilled(); }));
-  }
   // The tree a row a line in the rows' order, indented by depth.
   QString Tree() {
     QString out;
@@ -145,8 +127,11 @@ class StructuresPanelTest : public test::FrameTest {
 };
 
 TEST_F(StructuresPanelTest, TreeHoldsTheMapAndRowsAndDumpAllDumpAsTheirRequests) {
+  // Opened the way File > Open does, the request dialog closed.
   const std::string path = MakeDisk(scratch);
-  OpenAndWait(path);
+  test::AnswerNextModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+  frame.DumpFile(QString::fromStdString(path));
+  ASSERT_TRUE(test::WaitFor([&] { return panel->IsFilled(); }));
   test::ExpectListing(Tree(), "gui/structures-disk");
   int nested = -1;
   for (size_t i = 0; i < panel->Rows().size(); ++i)

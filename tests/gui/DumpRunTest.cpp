@@ -35,19 +35,8 @@ using DumpRunTest = test::FrameTest;
 
 DumpRequest Everything(DumpType type) { return test::MakeRequest(type, "0", "0xFFFFFFFF"); }
 
-// Writes up to `lines` lines until it is stopped, resting 1 ms every `burst`.
-DumpRunner::Job Lines(int lines, int burst) {
-  return [=](ReportSink& sink, RunHost& host) {
-    Report report(sink, &host);
-    for (int i = 0; i < lines; ++i) {
-      if (host.AbortRequested()) return RunStatus::Aborted;
-      report.AppendText("line\n");
-      if (i % burst == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    report.Finish();
-    return RunStatus::Done;
-  };
-}
+// A DOS debug listing of `mib` MiB: 64 Ki lines a MiB.
+std::unique_ptr<MemoryFile> Listing(int mib) { return std::make_unique<MemoryFile>(std::vector<uint8_t>(mib << 20, 0x41)); }
 
 TEST_F(DumpRunTest, ReportGoesInAtTheCaretWithItsRedAndTheCaretOrSelectionIsPutBack) {
   std::vector<uint8_t> mbr = test::ReadTestFile("partition/mbr.bin");
@@ -68,11 +57,11 @@ TEST_F(DumpRunTest, ReportGoesInAtTheCaretWithItsRedAndTheCaretOrSelectionIsPutB
   Doc()->InsertReport(0, u"keep REPLACED keep", false);
   View()->SetSelection(5, 13);
   dump(1);  // the first text replaces the selection
-  EXPECT_EQ(View()->SelectionStart(), 5);
-  EXPECT_EQ(View()->SelectionEnd(), 13);
+  EXPECT_EQ(std::pair(View()->SelectionStart(), View()->SelectionEnd()), (std::pair<qsizetype, qsizetype>(5, 13)));
   test::ExpectListing(first + "\n----\n" + test::Marked(Doc()->Text()), "gui/run-at-caret");
   const QString before = Text();
-  RunJob([](ReportSink&, RunHost&) { return RunStatus::Done; });  // a run that writes nothing leaves the selection's text
+  Runner()->StartJob([](ReportSink&, RunHost&) { return RunStatus::Done; });  // a run that writes nothing leaves the selection's text
+  Runner()->WaitForFinished();
   EXPECT_EQ(Text(), before);
 }
 
@@ -90,7 +79,7 @@ TEST_F(DumpRunTest, QuestionsAreAskedOnTheUiThreadAfterTheTextSoFarWithoutOfferi
   });
   std::optional<uint32_t> answer;
   std::thread::id askedFrom;
-  RunJob([&](ReportSink& sink, RunHost& host) {
+  Runner()->StartJob([&](ReportSink& sink, RunHost& host) {
     Report report(sink, &host);
     report.AppendText("HCCA\n");
     QMetaObject::invokeMethod(pane, [&] { duringRun = pane->text(); }, Qt::BlockingQueuedConnection);
@@ -99,18 +88,21 @@ TEST_F(DumpRunTest, QuestionsAreAskedOnTheUiThreadAfterTheTextSoFarWithoutOfferi
     report.Finish();
     return RunStatus::Done;
   });
+  Runner()->WaitForFinished();
   EXPECT_NE(askedFrom, std::this_thread::get_id());
   EXPECT_EQ(answer, std::optional<uint32_t>(0x1000u));
   EXPECT_EQ(shownBefore, QStringLiteral("HCCA"));  // the last character is held back until the run ends
   EXPECT_TRUE(duringRun.contains(QStringLiteral("Esc"))) << duringRun.toStdString();
-  EXPECT_FALSE(duringQuestion.isEmpty());
-  EXPECT_FALSE(duringQuestion.contains(QStringLiteral("Esc"))) << duringQuestion.toStdString();
+  EXPECT_TRUE(!duringQuestion.isEmpty() && !duringQuestion.contains(QStringLiteral("Esc"))) << duringQuestion.toStdString();
   EXPECT_EQ(pane->text(), QStringLiteral("Ready"));
 }
 
-TEST_F(DumpRunTest, OnlyAnEscapePressedAfterTheRunBeganStopsItWithTheAbortEnding) {
+// Only an Escape pressed after the run began stops it, with the abort
+// ending; the progress window stays centred on the main window and its
+// Cancel stops the run too.
+TEST_F(DumpRunTest, EscapeAndTheProgressWindowsCancelStopARun) {
   // Repeats of a key that was already down when the run began are ignored.
-  Runner()->StartJob(Lines(100, 1));
+  Runner()->Start(Listing(2), Everything(DumpType::DosDebug));
   QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
   QApplication::sendEvent(View(), &repeat);
   Runner()->WaitForFinished();
@@ -118,24 +110,27 @@ TEST_F(DumpRunTest, OnlyAnEscapePressedAfterTheRunBeganStopsItWithTheAbortEnding
   Doc()->NewDocument();
   // A new press stops a real run over a large file; the view can be read meanwhile.
   Runner()->SetProgressDelay(0);
-  Runner()->Start(std::make_unique<MemoryFile>(std::vector<uint8_t>(64 << 20, 0x41)),
-                  Everything(DumpType::DosDebug));
+  Runner()->Start(Listing(64), Everything(DumpType::DosDebug));
   ASSERT_TRUE(test::WaitFor([&] { return Doc()->Text().LineCount() > 3; }));
-  EXPECT_TRUE(View()->IsReadOnly());
-  EXPECT_FALSE(frame.Action(ID_FILE_OPEN)->isEnabled());
+  EXPECT_TRUE(View()->IsReadOnly() && !frame.Action(ID_FILE_OPEN)->isEnabled());
   QTest::keyClick(View(), Qt::Key_Escape);
   Runner()->WaitForFinished();
   EXPECT_EQ(Runner()->LastStatus(), RunStatus::Aborted);
   EXPECT_TRUE(Text().endsWith(QStringLiteral("\nUser Abort..."))) << Text().right(100).toStdString();
   EXPECT_LT(Doc()->Text().LineCount(), 4 << 20);  // stopped long before the end
-  EXPECT_EQ(View()->Caret(), 0);
-  EXPECT_TRUE(frame.Action(ID_FILE_OPEN)->isEnabled());
-}
+  EXPECT_TRUE(View()->Caret() == 0 && frame.Action(ID_FILE_OPEN)->isEnabled()) << View()->Caret();
 
-TEST_F(DumpRunTest, ProgressWindowStaysCentredOnTheMainWindowAndItsCancelStopsTheRun) {
+  Doc()->NewDocument();
   frame.setGeometry(260, 180, 820, 600);
-  Runner()->SetProgressDelay(0);
-  Runner()->StartJob(Lines(1 << 30, 100));
+  // Lines written slowly, so that the window first shows a short count.
+  Runner()->StartJob([](ReportSink& sink, RunHost& host) {
+    Report report(sink, &host);
+    for (int i = 0; !host.AbortRequested(); ++i) {
+      report.AppendText("line\n");
+      if (i % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return RunStatus::Aborted;
+  });
   QPointer<QProgressDialog> progress;
   ASSERT_TRUE(test::WaitFor([&] { return (progress = frame.findChild<QProgressDialog*>()) && progress->isVisible(); }));
   auto offCentre = [&] { return (progress->frameGeometry().center() - frame.frameGeometry().center()).manhattanLength(); };
@@ -156,20 +151,16 @@ TEST_F(DumpRunTest, FileOpenDumpsWhatTheRequestAsksReadOnlyFilesAreNotEditedAndE
   test::ShownMessage message;
   test::AnswerNextModal({}, &message);
   frame.DumpFile(QString::fromStdString(scratch.File("missing.img")));
-  ASSERT_TRUE(message.shown);
   EXPECT_TRUE(message.text.startsWith(QStringLiteral("Error opening file: ")));
   EXPECT_EQ(message.icon, QMessageBox::NoIcon);
-  EXPECT_FALSE(Runner()->IsRunning());
 
   // Root may write any file, so it gets a read-only file system instead.
   test::ScratchDir readOnly;
   const std::vector<uint8_t> sector(0x200, 0x55);
   if (geteuid() == 0) readOnly.MountTmpfs(1 << 20);
   const QString path = QString::fromStdString(readOnly.Write("disk.img", sector));
-  if (geteuid() == 0)
-    readOnly.RemountReadOnly();
-  else
-    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
+  if (geteuid() == 0) readOnly.RemountReadOnly();
+  else ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
   QString presetEnd;
   test::AnswerRequest(DumpType::DosDebug, 1, [&](CLimitsDlg* limits) {
     presetEnd = qobject_cast<QLineEdit*>(limits->Control(1001))->text();
@@ -187,7 +178,6 @@ TEST_F(DumpRunTest, FileOpenDumpsWhatTheRequestAsksReadOnlyFilesAreNotEditedAndE
   frame.DumpFile(path);
   ASSERT_TRUE(test::WaitFor([&] { return message.shown; }));
   EXPECT_EQ(message.text, QStringLiteral("Error opening file: Access Denied"));
-  EXPECT_FALSE(Runner()->IsRunning());
   EXPECT_TRUE(Text().isEmpty());
   EXPECT_EQ(test::ReadFile(path.toStdString()), sector);
 }
@@ -217,23 +207,20 @@ TEST_F(DumpRunTest, OkInTheMbrEditorWritesTheEntryIntoTheFile) {
   Runner()->WaitForFinished();
   ASSERT_TRUE(edited);
   std::vector<uint8_t> expected = sector;
-  expected[0x1BE + 4] = 0x8E;
-  std::copy_n("\x00\x10\x00\x00", 4, expected.begin() + 0x1BE + 12);
+  expected[0x1BE + 4] = 0x8E, expected[0x1BE + 13] = 0x10, expected[0x1BE + 12] = expected[0x1BE + 14] = expected[0x1BE + 15] = 0;
   EXPECT_EQ(test::ReadFile(path), expected);
-  EXPECT_TRUE(Text().startsWith(QStringLiteral("Boot:  Master Boot Record (0x000001BE)"))) << Text().toStdString();
-  EXPECT_TRUE(Text().contains(QStringLiteral("(0x000001CE)")));
-  EXPECT_TRUE(Text().contains(QStringLiteral("4096"))) << Text().toStdString();
+  EXPECT_TRUE(Text().startsWith(QStringLiteral("Boot:  Master Boot Record (0x000001BE)")) && Text().contains("(0x000001CE)") &&
+              Text().contains("4096"))
+      << Text().toStdString();
 }
 
 // For a GPT header the run asks about the backup, and Yes updates it.
 TEST_F(DumpRunTest, AGptHeaderEditAsksAboutTheBackupAndUpdatesItOnYes) {
   const std::string image = scratch.File("gpt.img");
-  const auto made = test::RunShell("truncate -s 4M " + image + " && sgdisk --clear --new=1:2048:+1M " + image);
+  // A partition renamed in the primary entry array only (byte 1024 + 56), as an entry edit leaves it.
+  const auto made = test::RunShell("truncate -s 4M " + image + " && sgdisk --clear --new=1:2048:+1M " + image +
+                                   " && printf X | dd of=" + image + " bs=1 seek=1080 conv=notrunc status=none");
   ASSERT_EQ(made.status, 0) << "sgdisk (package gdisk) is needed: " << made.out;
-  // A partition renamed in the primary entry array only, as an entry edit leaves it.
-  std::vector<uint8_t> disk = test::ReadFile(image);
-  disk[1024 + 56] = 'X';
-  test::WriteFile(image, disk);
   ASSERT_EQ(test::RunShell("sgdisk -v " + image).out.find("No problems found"), std::string::npos);
   test::ShownMessage question;
   test::AnswerRequest(
@@ -246,7 +233,6 @@ TEST_F(DumpRunTest, AGptHeaderEditAsksAboutTheBackupAndUpdatesItOnYes) {
       });
   frame.DumpFile(QString::fromStdString(image));
   Runner()->WaitForFinished();
-  ASSERT_TRUE(question.shown);
   EXPECT_TRUE(question.text.startsWith(QStringLiteral("Update the backup copy of the GPT too?"))) << question.text.toStdString();
   const std::string verify = test::RunShell("sgdisk -v " + image).out;
   EXPECT_NE(verify.find("No problems found"), std::string::npos) << verify;
@@ -284,7 +270,7 @@ class LargeReportTest : public DumpRunTest {
   const std::string data = scratch.File("data.bin");
 };
 
-TEST_F(LargeReportTest, AboveTheLimitTheUserChoosesWindowOrCancel) {
+TEST_F(LargeReportTest, AboveTheLimitTheUserChoosesWindowCancelOrAFile) {
   test::ClickInNextBox(QStringLiteral("Cancel"));
   Run(frame, data, Everything(DumpType::DosDebug));
   EXPECT_TRUE(Doc()->Text().IsEmpty());
@@ -296,9 +282,10 @@ TEST_F(LargeReportTest, AboveTheLimitTheUserChoosesWindowOrCancel) {
   frame.SetLargeReportLimit(1000000);
   Run(frame, data, Everything(DumpType::DosDebug));
   EXPECT_EQ(Doc()->Text().LineCount(), 2 * (6000 / 16) + 1);
-}
+  Doc()->NewDocument();
+  frame.SetLargeReportLimit(1000);
 
-TEST_F(LargeReportTest, StreamedReportHasTheBytesSaveAndTheCommandLineWrite) {
+  // "Write to a File..." streams the bytes Save and the command line write.
   for (const auto& [type, name] : {std::pair{DumpType::DosDebug, "debug"}, std::pair{DumpType::AsciiText, "text"}}) {
     const std::string streamed = scratch.File(std::string("streamed-") + name + ".txt");
     WriteToFile(streamed);
@@ -313,7 +300,6 @@ TEST_F(LargeReportTest, StreamedReportHasTheBytesSaveAndTheCommandLineWrite) {
     const std::string saved = scratch.File("saved.txt");
     ASSERT_TRUE(other.Document()->SaveTo(QString::fromStdString(saved), nullptr));
     const std::string bytes = test::ReadText(streamed);
-    EXPECT_GT(bytes.size(), 5000u);
     EXPECT_EQ(bytes, test::ReadText(saved));
     // The command line's UTF-8 is the same, but for the CR LF pairs of the
     // text, which the window keeps as line breaks.
@@ -333,16 +319,14 @@ TEST_F(LargeReportTest, AReportThatCannotBeWrittenWholeStopsTheRunAndLeavesTheFi
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
   ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 2 << 20;
+  const rlimit limit{2 << 20, saved.rlim_max};
   ::setrlimit(RLIMIT_FSIZE, &limit);
   Run(frame, data, Everything(DumpType::DosDebug));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   EXPECT_EQ(Runner()->LastStatus(), RunStatus::FileFailed);
-  ASSERT_TRUE(failure.shown);
-  EXPECT_TRUE(failure.text.startsWith(QStringLiteral("Cannot save ") + QString::fromStdString(target)))
+  EXPECT_TRUE(failure.text.startsWith(QStringLiteral("Cannot save ") + QString::fromStdString(target)) &&
+              !failure.text.contains(QStringLiteral("Unknown error")))
       << failure.text.toStdString();
-  EXPECT_FALSE(failure.text.contains(QStringLiteral("Unknown error"))) << failure.text.toStdString();
   EXPECT_EQ(test::ReadText(target), "old\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 2);  // no temporary file left
 }

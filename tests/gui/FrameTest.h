@@ -19,10 +19,6 @@ class FrameTest : public testing::Test {
   CTrovikView* View() { return frame.View(); }
   DumpRunner* Runner() { return frame.Runner(); }
   QString Text() { return Doc()->Text().ToPlainText(); }
-  void RunJob(DumpRunner::Job job) {
-    Runner()->StartJob(std::move(job));
-    Runner()->WaitForFinished();
-  }
   // Runs the request over the file in `into` as File > Open does after the
   // request dialog.
   static void Run(CMainFrame& into, const std::string& path, const DumpRequest& request) {

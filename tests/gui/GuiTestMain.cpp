@@ -10,9 +10,7 @@
 #include "gui/AppSettings.h"
 
 struct FreshSettings : testing::EmptyTestEventListener {
-  void OnTestStart(const testing::TestInfo&) override {
-    QSettings(trovik::settings::kOrganization, trovik::settings::kApplication).clear();
-  }
+  void OnTestStart(const testing::TestInfo&) override { QSettings(trovik::settings::kOrganization, trovik::settings::kApplication).clear(); }
 };
 
 int main(int argc, char** argv) {

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QFile>
+#include "support/Scratch.h"
 #include <QKeySequence>
 #include <QPointer>
 #include <QRadioButton>
@@ -28,12 +28,7 @@ QTimer* AnswerNextModal(std::function<void(QWidget*)> answer, ShownMessage* mess
     timer->deleteLater();
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box && message) *message = {box->text(), box->icon(), true};
-    if (answer)
-      answer(modal);
-    else if (box)
-      box->defaultButton() ? box->defaultButton()->click() : box->accept();
-    else
-      modal->close();
+    answer ? answer(modal) : !box ? (void)modal->close() : box->defaultButton() ? box->defaultButton()->click() : box->accept();
   });
   timer->start();
   return timer;
@@ -101,10 +96,9 @@ QString Boxes(QWidget* dialog) {
 
 void PlayTranscript(QWidget* dialog, std::string_view name, std::span<const uint8_t> bytes) {
   const std::vector<uint8_t> original(bytes.begin(), bytes.end());
-  QFile file(QString::fromStdString(std::string(TROVIK_GOLDEN_DIR "/").append(name) + ".txt"));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "no transcript " << name;
+  const std::string transcript = ReadText(std::string(TROVIK_GOLDEN_DIR "/").append(name) + ".txt");
   QString out;
-  for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+  for (const QString& line : QString::fromStdString(transcript).split(QLatin1Char('\n'))) {
     if (!line.startsWith(QLatin1String("> "))) continue;
     out += line + '\n';
     const QString action = line.section(' ', 1, 1), arg = line.section(' ', 3);
@@ -115,17 +109,13 @@ void PlayTranscript(QWidget* dialog, std::string_view name, std::span<const uint
     else if ((action == "type" || action == "retype") && qobject_cast<QLineEdit*>(target)) {
       if (action == "retype") qobject_cast<QLineEdit*>(target)->selectAll();
       QTest::keyClicks(target, arg);
-    } else if (action == "key" && target) {
-      target->setFocus();
-      const QString message = MessageOf([&] { QTest::keyClick(target, QKeySequence(arg)[0].key()); });
+    } else if ((action == "key" && target) || (action == "click" && button)) {
+      if (action == "key") target->setFocus();
+      const QString message =
+          MessageOf([&] { action == "key" ? QTest::keyClick(target, QKeySequence(arg)[0].key()) : button->click(); });
       if (!message.isEmpty()) out += "message: " + message + '\n';
-    }
-    else if (action == "check" && button)
+    } else if (action == "check" && button)
       button->setChecked(arg == "on");
-    else if (action == "click" && button) {
-      const QString message = MessageOf([&] { button->click(); });
-      if (!message.isEmpty()) out += "message: " + message + '\n';
-    }
     else if (action == "show")
       out += Boxes(dialog);
     else if (action == "result")
@@ -155,8 +145,7 @@ QString Marked(const QString& text, const std::vector<TextRange>& ranges, bool p
   for (qsizetype i = 0; i < text.size(); ++i) {
     const bool r = red[static_cast<size_t>(i)] && !(plainBreaks && text[i] == QLatin1Char('\n'));
     if (r != inRed) out += r ? QStringLiteral("[[") : QStringLiteral("]]");
-    inRed = r;
-    out += text[i];
+    out += text[i], inRed = r;
   }
   return inRed ? out + QStringLiteral("]]") : out;
 }

@@ -28,8 +28,7 @@ class LimitsDlgTest : public testing::Test {
       dlg.TypeButton(static_cast<int>(type))->setObjectName(QLatin1String(FindDumpType(type)->name));
   }
   void Open() {
-    dlg.m_strStart = QStringLiteral("0x00000000");
-    dlg.m_strEnd = QStringLiteral("0x000FFFFF");
+    std::tie(dlg.m_strStart, dlg.m_strEnd) = std::pair(QStringLiteral("0x00000000"), QStringLiteral("0x000FFFFF"));
     dlg.show();
   }
 
@@ -71,12 +70,9 @@ TEST_F(LimitsDlgTest, TypesFillTheDefaultsUntilTheStartIsTyped) {
 TEST_F(LimitsDlgTest, ByteSectorToggleConvertsAndEditClosesWithTheRequest) {
   Open();
   test::PlayTranscript(&dlg, "gui/request-toggle-edit");
-  const DumpRequest request = dlg.Request();
-  EXPECT_EQ(request.dumpType, DumpType::Mbr);
-  EXPECT_EQ(request.count, 2);
-  EXPECT_EQ(request.offsetType, OffsetType::Sectors);
-  EXPECT_EQ(request.start, "3");
-  EXPECT_EQ(request.result, kResultEdit);
+  const DumpRequest r = dlg.Request();
+  EXPECT_EQ(std::tuple(r.dumpType, r.count, r.offsetType, r.start, r.result),
+            std::tuple(DumpType::Mbr, 2, OffsetType::Sectors, std::string("3"), kResultEdit));
   EXPECT_EQ(store.value("Settings/offset_type").toInt(), 1);
 }
 

@@ -29,7 +29,7 @@ Bytes Slice(const std::string& file, size_t offset, size_t length) {
   return Bytes(all.begin() + static_cast<ptrdiff_t>(offset), all.begin() + static_cast<ptrdiff_t>(offset + length));
 }
 
-TEST(EditorDialogs, ShowTheStructureAndOkStoresWhatWasTypedButCancelNothing) {
+TEST(EditorDialogs, ShowTheStructureOkStoresWhatWasTypedCancelAndEscapeNothing) {
   Bytes fat12 = Slice("fat/fat12.img", 0, 62), fat16 = Slice("fat/fat16-head.bin", 0, 62);
   Bytes mbr = Slice("partition/mbr.bin", 0x1CE, 16), entry = Slice("partition/gpt.bin", 0x480, 128);
   PutLe64(entry.data() + 40, 0x2'0000'0000ull);  // an end past 2 TiB
@@ -49,35 +49,28 @@ TEST(EditorDialogs, ShowTheStructureAndOkStoresWhatWasTypedButCancelNothing) {
   QApplication::setActiveWindow(&converter);
   Box(&converter, "lba")->setFocus();
   PlayTranscript(&converter, "gui/lba-chs");
-}
 
-TEST(EditorDialogs, GenerateMakesANewSerialEveryTime) {
-  Bytes bpb = Slice("fat/fat12.img", 0, 62);
-  CEditBpbDlg dialog(bpb.data());
-  Click(&dialog, "generate");
-  const QString first = Box(&dialog, "serial")->text();
-  Click(&dialog, "generate");
-  EXPECT_NE(Box(&dialog, "serial")->text(), first);
-  EXPECT_NE(first, "0x1234ABCD");
-}
-
-TEST(EditorEntryPoints, CancelAndEscapeLeaveTheBytesAsTheyWere) {
-  Bytes mbr(16, 0);
-  AnswerNextModal([](QWidget* dialog) {
-    Box(dialog, "bootId")->setText("80");
-    Click(dialog, "cancel");
-  });
-  EXPECT_FALSE(EditMbrEntry(nullptr, mbr.data(), 2));
-  EXPECT_EQ(mbr, Bytes(16, 0));
-  // Escape closes an editor as Cancel does, and the converter, which has no
-  // Cancel button; a dialog Escape leaves open is closed here and counted.
+  // Generate makes a new serial every time. Cancel and Escape leave the
+  // bytes as they were; Escape closes the converter too, which has no Cancel
+  // button (a dialog Escape leaves open is closed here and not counted).
   const Bytes original = Slice("fat/fat12.img", 0, 62);
-  Bytes bpb = original;
-  std::vector<QString> closedByEscape;
+  Bytes bpb = original, blank(16, 0);
+  {
+    CEditBpbDlg dialog(bpb.data());
+    Click(&dialog, "generate");
+    const QString first = Box(&dialog, "serial")->text();
+    Click(&dialog, "generate");
+    EXPECT_NE(Box(&dialog, "serial")->text(), first);
+    EXPECT_NE(first, "0x1234ABCD");
+  }
+  AnswerNextModal([](QWidget* dialog) { Box(dialog, "bootId")->setText("80"), Click(dialog, "cancel"); });
+  EXPECT_FALSE(EditMbrEntry(nullptr, blank.data(), 2));
+  EXPECT_EQ(blank, Bytes(16, 0));
+  QStringList closedByEscape;
   auto pressEscape = [&](QWidget* dialog) {
     if (QLineEdit* serial = Box(dialog, "serial")) serial->setText("0x1");
     QTest::keyClick(dialog, Qt::Key_Escape);
-    if (!dialog->isVisible()) closedByEscape.push_back(dialog->windowTitle());
+    if (!dialog->isVisible()) closedByEscape << dialog->windowTitle();
     dialog->close();
   };
   AnswerNextModal(pressEscape);
@@ -85,24 +78,17 @@ TEST(EditorEntryPoints, CancelAndEscapeLeaveTheBytesAsTheyWere) {
   EXPECT_EQ(bpb, original);
   AnswerNextModal(pressEscape);
   ShowLbaChs(nullptr);
-  EXPECT_EQ(closedByEscape, (std::vector<QString>{"Edit BPB", "LBA to CHS"}));
-}
+  EXPECT_EQ(closedByEscape, QStringList({"Edit BPB", "LBA to CHS"}));
 
-// Edit mode's one entry opens the type's own dialog and tells whether it
-// was left with OK; a type without one, or bytes of another size, is
-// answered with Cancel and opens nothing.
-TEST(EditorEntryPoints, EachEditableTypeOpensItsDialog) {
+  // Edit mode's one entry opens the type's own dialog and tells whether it
+  // was left with OK; a type without one, or bytes of another size, opens nothing.
   MemoryFile file(Bytes(0x4000));
-  for (const auto& [type, size, title] :
-       {std::tuple{DumpType::FatBpb, size_t{62}, "Edit BPB"}, {DumpType::Mbr, size_t{16}, "Edit MBR"},
-        {DumpType::GptHeader, size_t{512}, "Edit GPT Header"}, {DumpType::GptEntry, size_t{128}, "Edit GPT Entry"}}) {
+  for (const auto& [type, size, title] : {std::tuple{DumpType::FatBpb, 62, "Edit BPB"}, {DumpType::Mbr, 16, "Edit MBR"},
+                                          {DumpType::GptHeader, 512, "Edit GPT Header"}, {DumpType::GptEntry, 128, "Edit GPT Entry"}}) {
     Bytes bytes(size), wrong(size + 1);
     QString shown;
     const auto press = [&shown](const char* button) {
-      return [&shown, button](QWidget* dialog) {
-        shown += dialog->windowTitle() + " ";
-        Click(dialog, button);
-      };
+      return [&shown, button](QWidget* dialog) { shown += dialog->windowTitle() + " ", Click(dialog, button); };
     };
     AnswerNextModal(press("cancel"));
     EXPECT_FALSE(EditStructure(nullptr, type, bytes, 0, 0x200, file));
