@@ -161,6 +161,13 @@ TEST(Ext2, RulesAndOddStructures) {
                {Le32(0x18, 0xFFFFFFFF), Le32(0x1C, 0x80000000), Le32(0x20, 0), Le32(0x2C, 0xFFFFFFFF),
                 Le32(0x44, 180 * 86400 + 3661), Le32(0x5C, 0xFF), Le32(0x60, 0x3FF), Le32(0x64, 0x7F),
                 Text(0x78, std::string(16, 'v') + std::string(64, 'm'))})},
+      // Every byte of the journal, hash and 64-bit fields (0xD0..0x1FF) distinct and non-zero, so a field read at
+      // another offset or width shows.
+      {"super-ext4-pattern", DumpType::Ext2Super, 1, 0, [] {
+         std::vector<uint8_t> super = Sample("ext4", "super");
+         for (size_t i = 0xD0; i < 0x200; ++i) super[i] = static_cast<uint8_t>(0x80 | (i * 7));
+         return super;
+       }()},
       // Flags and high halves.
       {"group-odd", DumpType::Ext4Group, 1, 0,
        zeros(64, {Le32(0x00, 0x80000000), Le16(0x0C, 0xFFFF), Le16(0x12, 7), Le32(0x14, 0x11111111),
