@@ -154,12 +154,12 @@ TEST(Ext2, RulesAndOddStructures) {
       // offset (the superblock's usual place, 0x400).
       {"super-revision-2", DumpType::Ext2Super, 1, 0x400,
        zeros(0x400, {{0x400, Patched(Sample("ext2", "super"), {Le32(0x4C, 2)})}})},
-      // Sizes whose shift passes 31 bits, no blocks per group, times past 2038, every feature name, an unnamed
-      // feature bit, and names that fill their fields.
+      // Sizes whose shift passes 31 bits, no blocks per group, an unknown state and error behaviour, times past
+      // 2038, every feature name, an unnamed feature bit, and names that fill their fields.
       {"super-odd", DumpType::Ext2Super, 1, 0,
        Patched(Sample("ext2", "super"),
                {Le32(0x18, 0xFFFFFFFF), Le32(0x1C, 0x80000000), Le32(0x20, 0), Le32(0x2C, 0xFFFFFFFF),
-                Le32(0x44, 180 * 86400 + 3661), Le32(0x5C, 0xFF), Le32(0x60, 0x3FF), Le32(0x64, 0x7F),
+                Le16(0x3A, 7), Le16(0x3C, 9), Le32(0x44, 180 * 86400 + 3661), Le32(0x5C, 0xFF), Le32(0x60, 0x3FF), Le32(0x64, 0x7F),
                 Text(0x78, std::string(16, 'v') + std::string(64, 'm'))})},
       // Every byte of the journal, hash and 64-bit fields (0xD0..0x1FF) distinct and non-zero, so a field read at
       // another offset or width shows.
