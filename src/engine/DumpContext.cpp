@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "engine/TextFormat.h"
@@ -48,20 +47,13 @@ bool DumpContext::NextItem() {
   return true;
 }
 
-void DumpContext::CheckExtent(uint64_t size, size_t titleEnd) {
+void DumpContext::CheckExtent(uint64_t size) {
   const uint64_t held = EffectiveSize(fileSize);
   itemWhollyPast_ = item_ >= held;
   if (item_ + size <= held) return;
-  std::string& pending = report.Pending();
-  std::string rest;
-  if (titleEnd < pending.size()) {
-    rest = pending.substr(titleEnd);
-    pending.resize(titleEnd);
-  }
   // Bytes the file has past 4 GiB are not addressed; bytes it does not have
   // at all are past its end.
   report.Flag(item_ + size <= fileSize ? kPast4GiBText : kPastEndText);
-  report.Pending() = std::move(rest);
 }
 
 DumpEnd WalkItems(DumpContext& ctx, size_t step, const ItemLister& title, const ItemLister& body,

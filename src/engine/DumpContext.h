@@ -59,11 +59,10 @@ class DumpContext {
   // the item before lay wholly past the end of the file, or this one would
   // start past the 4 GiB the run addresses (a red line of its own says so).
   bool NextItem();
-  // Called once the item's title line is in the pending text: a red note
-  // on it when the file does not wholly hold `size` bytes from the item's
-  // offset (the missing bytes read as zeros). The title is the last line of
-  // the pending text, or the one that ends just before `titleEnd`.
-  void CheckExtent(uint64_t size, size_t titleEnd = std::string::npos);
+  // Called once the item's title line ends the pending text: a red note on
+  // it when the file does not wholly hold `size` bytes from the item's
+  // offset (the missing bytes read as zeros).
+  void CheckExtent(uint64_t size);
   // Moves on to the item `size` bytes further on.
   void Advance(uint64_t size);
 

@@ -6,9 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/ByteOrder.h"
 #include "engine/Report.h"
 
 namespace trovik::ext2 {
+
+// A count split over a high and a low field of the same width, as one
+// signed 64-bit number.
+template <typename T>
+int64_t Joined(const uint8_t* p, Field<T> hi, Field<T> lo) {
+  return static_cast<int64_t>((static_cast<uint64_t>(Get(p, hi)) << (8 * sizeof(T))) | Get(p, lo));
+}
 
 // A 32-bit field printed with "%i": the stored bits as a signed value.
 inline int32_t Signed(uint32_t value) { return static_cast<int32_t>(value); }

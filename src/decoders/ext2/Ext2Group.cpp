@@ -13,13 +13,6 @@ namespace {
 
 using namespace ext2;
 
-int64_t Joined32(const uint8_t* gd, U32 hi, U32 lo) {
-  return static_cast<int64_t>((static_cast<uint64_t>(Get(gd, hi)) << 32) + Get(gd, lo));
-}
-int64_t Joined16(const uint8_t* gd, U16 hi, U16 lo) {
-  return static_cast<int64_t>(static_cast<uint64_t>(Get(gd, hi)) * 65536 + Get(gd, lo));
-}
-
 void AddSharedLines(Report& r, const uint8_t* gd) {
   r.Printf("          Block Bitmap: %i\n", Signed(Get(gd, group::kBlockBitmap)));
   r.Printf("          Inode Bitmap: %i\n", Signed(Get(gd, group::kInodeBitmap)));
@@ -37,17 +30,17 @@ void AddSharedLines(Report& r, const uint8_t* gd) {
 
 void AddHighHalves(Report& r, const uint8_t* gd) {
   r.Printf("     Block Bitmap (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kBlockBitmapHi),
-           Joined32(gd, group::kBlockBitmapHi, group::kBlockBitmap));
+           Joined(gd, group::kBlockBitmapHi, group::kBlockBitmap));
   r.Printf("     Inode Bitmap (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kInodeBitmapHi),
-           Joined32(gd, group::kInodeBitmapHi, group::kInodeBitmap));
+           Joined(gd, group::kInodeBitmapHi, group::kInodeBitmap));
   r.Printf("      Inode Table (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kInodeTableHi),
-           Joined32(gd, group::kInodeTableHi, group::kInodeTable));
+           Joined(gd, group::kInodeTableHi, group::kInodeTable));
   r.Printf(" Free Block Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kFreeBlocksHi),
-           Joined16(gd, group::kFreeBlocksHi, group::kFreeBlocks));
+           Joined(gd, group::kFreeBlocksHi, group::kFreeBlocks));
   r.Printf(" Free Inode Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kFreeInodesHi),
-           Joined16(gd, group::kFreeInodesHi, group::kFreeInodes));
+           Joined(gd, group::kFreeInodesHi, group::kFreeInodes));
   r.Printf("   Used Dir Count (hi): 0x%08X %" PRId64 "\n", Get(gd, group::kUsedDirsHi),
-           Joined16(gd, group::kUsedDirsHi, group::kUsedDirs));
+           Joined(gd, group::kUsedDirsHi, group::kUsedDirs));
   r.Printf("                   Pad: 0x%04X\n", Get(gd, group::kPad));
   r.Printf("              reserved: %08X %08X\n", Get(gd, group::kReservedHi),
            Get(gd, Element(group::kReservedHi, 1)));

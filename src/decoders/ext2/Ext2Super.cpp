@@ -40,11 +40,6 @@ const FlagName kRoCompatNames[] = {{0x0001, " <SPARSE_SUPER>"}, {0x0002, " <LARG
                                    {0x0040, " <EXTRA_ISIZE>"}};
 constexpr uint32_t kRoCompatKnown = 0x0000007F;
 
-// A 64-bit count from its high word and the low word of the base group.
-int64_t Joined(const uint8_t* sb, U32 hi, U32 lo) {
-  return static_cast<int64_t>((static_cast<uint64_t>(Get(sb, hi)) << 32) | Get(sb, lo));
-}
-
 void AddBaseGroup(Report& r, const uint8_t* sb) {
   r.Printf("           Inode Count: %i\n", Signed(Get(sb, super::kInodeCount)));
   r.Printf("           Block Count: %i\n", Signed(Get(sb, super::kBlockCount)));
